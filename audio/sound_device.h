@@ -1,0 +1,86 @@
+// The channel-based sound device on OpenAL: 32 sample channels and a music channel, each with
+// one OpenAL source; a loaded sample is one OpenAL buffer.
+#pragma once
+
+#include <memory>
+
+#include "runtime/text.h"
+
+struct ALCdevice;
+struct ALCcontext;
+
+class gxtkSample {
+ public:
+  gxtkSample();
+  virtual ~gxtkSample();  // does what DiscardSample does
+  virtual void DiscardSample();
+
+  unsigned int buffer = 0;  // OpenAL buffer name, 0 when it has none
+};
+
+enum ChannelState {
+  CHANNEL_STOPPED = 0,
+  CHANNEL_PLAYING = 1,
+  CHANNEL_PAUSED = 2,
+};
+
+class gxtkAudio {
+ public:
+  static constexpr int CHANNEL_COUNT = 33;
+  static constexpr int MUSIC_CHANNEL = 32;
+
+  // Opens the default OpenAL device (then "Generic Hardware", then "Generic Software"), makes a
+  // context current and sets up the channels; prints a message and runs on without sound when
+  // any step fails.
+  gxtkAudio();
+  virtual ~gxtkAudio();
+
+  // For tests and offline rendering: uses a device the caller opened (for instance an
+  // ALC_SOFT_loopback device), creating the context on it with the given attributes.
+  static std::unique_ptr<gxtkAudio> OnDevice(ALCdevice* device, const int* contextAttributes);
+
+  virtual int SuspendChannels();
+  virtual int ResumeChannels();
+  virtual std::shared_ptr<gxtkSample> LoadSampleFile(const String& path);
+  virtual bool FillSampleFromFile(gxtkSample* sample, const String& path);
+  virtual int PlayOnChannel(const std::shared_ptr<gxtkSample>& sample, int channel, int flags);
+  virtual int StopChannel(int channel);
+  virtual int PauseChannel(int channel);
+  virtual int ResumeChannel(int channel);
+  virtual int GetChannelState(int channel);
+  virtual int SetChannelGain(int channel, float volume);
+  virtual int SetChannelPan(int channel, float pan);
+  virtual int SetChannelPitch(int channel, float rate);
+  virtual int PlayMusicFile(const String& path, int flags);
+  virtual int StopMusic();
+  virtual int PauseMusic();
+  virtual int ResumeMusic();
+  virtual int GetMusicState();
+  virtual int SetMusicGain(float volume);
+
+  ALCdevice* Device() const { return device; }
+  ALCcontext* Context() const { return context; }
+
+ protected:
+  struct NoDevice {};
+  // A device that makes no OpenAL calls: for subclasses that record the calls made to it.
+  explicit gxtkAudio(NoDevice);
+
+  struct Channel {
+    unsigned int source = 0;
+    std::shared_ptr<gxtkSample> sample;
+    int flags = 0;
+    int state = CHANNEL_STOPPED;
+  };
+
+  unsigned int AcquireSource(int channel);
+  void FlushDiscardedBuffers();
+
+  ALCdevice* device = nullptr;
+  ALCcontext* context = nullptr;
+  Channel channels[CHANNEL_COUNT];
+};
+
+// The process-wide audio device (set when a device is constructed).
+gxtkAudio* AudioDevice();
+void SetAudioDevice(gxtkAudio* device);

@@ -1,0 +1,42 @@
+// Program entry: starts GLFW, builds the host, creates the tracker and runs the main loop.
+#include <GLFW/glfw3.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
+#include "host/game.h"
+#include "runtime/print.h"
+#include "runtime/runtime_error.h"
+#include "tracker/sound_engine.h"
+
+namespace {
+
+void OnGlfwError(int error, const char* description) {
+  std::printf("GLFW Error: err=%i, msg=%s\n", error, description ? description : "");
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int /*argc*/, char** /*argv*/) {
+  glfwSetErrorCallback(OnGlfwError);
+  if (!glfwInit()) {
+    PrintLine(u"glfwInit failed");
+    std::exit(-1);
+  }
+  BBTaliscorGame* game = new BBTaliscorGame();
+  InstallSignalHandlers();
+  if (!std::setlocale(LC_CTYPE, "en_US.UTF-8")) std::setlocale(LC_CTYPE, "");
+
+  try {
+    // The application object lives until the process ends.
+    new c_SoundEngine();
+    if (game->Delegate()) game->Run();
+  } catch (ThrowableObject& throwable) {
+    glfwTerminate();
+    game->Die(&throwable);
+  }
+  glfwTerminate();
+  return 0;
+}

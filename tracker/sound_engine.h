@@ -1,0 +1,161 @@
+// The tracker application: the whole song and editing state, and the routines that play,
+// edit, draw and store it.
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "audio/sound.h"
+#include "graphics/font.h"
+#include "graphics/image.h"
+#include "host/app.h"
+#include "runtime/text.h"
+#include "tracker/song_model.h"
+
+// The player's state of one tracker channel.
+struct VoiceState {
+  float volume = 0;         // volume digit / 8 * the channel's channelEnabled value
+  float envelope = 0;       // decay amount, grows towards 1.0
+  float pitchEnvelope = 0;  // copy of envelope used for envelope-to-pitch
+  int sweepCounter = 0;
+  int sweepDirection = 0;
+  int arpStep = 0;
+  float arpOffset = 0;
+  float slide = 0;
+  float note = 0;      // key code (0 to 28) of the sounding note
+  float rowCode = 0;   // note cell code of the current row
+  float lastCode = 0;  // note cell code of the previous row
+  int rowInstrument = 0;
+  int rowOctave = 0;
+  int instrument = 0;
+  int octave = 0;
+  float pwmDetune = 0;
+  const c_Sound* primarySound = nullptr;    // voice A's waveform; none until a row selects one
+  const c_Sound* secondarySound = nullptr;  // voice B's waveform
+};
+
+// Modes of the tracker.
+enum EngineMode {
+  MODE_EDITING = 0,
+  MODE_PLAYING = 1,
+  MODE_STANDBY = 2,
+};
+
+class c_SoundEngine : public c_App {
+ public:
+  c_SoundEngine();
+  ~c_SoundEngine() override;
+
+  int OnCreate() override;
+  int OnUpdate() override;
+  int OnRender() override;
+
+  // ---- Song model ----
+  // Channels are numbered 1 to 4; element 0 of the per-channel arrays is not used.
+  std::array<String, 5> trackNotes;
+  std::array<String, 5> trackVolumes;
+  std::array<String, 5> trackInstruments;
+  std::array<String, 5> trackOctaves;
+  std::array<int, ORDER_LIST_SIZE> orderList{};
+  int songLengthRows = 32;
+  int songSpeed = 4;
+  String songFileName;
+  std::array<int, INSTRUMENT_TABLE_SIZE> instrumentTable{};
+  std::array<String, INSTRUMENT_DESCRIPTION_COUNT> instrumentDescriptions;
+
+  // ---- Editing and interface state ----
+  int engineMode = MODE_STANDBY;
+  String statusText;
+  int songPosition = 0;
+  int patternBase = 0;
+  int rowOffset = 0;
+  int cursorRow = 0;
+  int cursorColumn = 0;
+  int editOctave = 2;
+  int currentInstrument = 1;
+  String keyboardLayout = u"DE";
+  std::array<float, 5> channelEnabled{{1.0f, 1.0f, 1.0f, 1.0f, 1.0f}};
+  struct UndoSnapshot {
+    std::array<String, 5> notes, volumes, instruments, octaves;
+  };
+  std::array<UndoSnapshot, UNDO_SLOTS> undoHistory;
+  int undoIndex = 0;
+  bool nameEntry = false;
+  bool descriptionEntry = false;
+  std::array<int, 5> vuLevel{};
+  int upHoldFrames = 0;
+  int downHoldFrames = 0;
+  String clipNotes, clipVolumes, clipInstruments, clipOctaves;
+  String lastPreviewKey;
+
+  // ---- Note preview of the editor ----
+  const c_Sound* previewPrimary = nullptr;
+  const c_Sound* previewSecondary = nullptr;
+  float previewDetune = 0;
+  float previewEnvelope = 0;
+  float previewPitchEnvelope = 0;
+  int previewArpStep = 0;
+  float previewArpOffset = 0;
+  int previewSweepCounter = 0;
+  int previewSweepDirection = 0;
+
+  // ---- Player ----
+  int tickCounter = 0;
+  std::array<VoiceState, 5> voices;
+
+  // ---- Resources, kept for the whole run ----
+  std::shared_ptr<c_Font> trackerFont;
+  std::shared_ptr<c_Image> buttonImage;
+  std::shared_ptr<c_Sound> sampleRamp, sampleRampB, sampleRampC, sampleSaw, sampleFx2b,
+      sampleTriangle, sampleNoise;
+  const c_Sound* noSound = nullptr;  // never set: a voice given it stays silent
+
+  // ---- Song model operations ----
+  void PushUndoSnapshot();
+  void RestoreUndoSnapshot();
+  // Element k of instrument i's parameters; 0 for elements outside the table.
+  int InstrumentParam(int instrument, int k) const;
+  // The orderList entry at a position; 0 for positions outside the list.
+  int OrderAt(int position) const;
+
+  // ---- Lifecycle and controls ----
+  int ButtonHit(int x, int y, int value);
+  int Spinner(int x, int y, int value, int min, int max);
+  void StopAllChannels();  // audio channels 1, 2, 3, 4, 6, 5, 8, 7
+
+  // ---- Note trigger ----
+  void TriggerNote(const c_Sound* primary, int semitone, int channel, int loop,
+                   const c_Sound* secondary, float detune, int volumeDigit, float arpOffset,
+                   int octave);
+
+  // ---- Sequencer and effects ----
+  void PlayerUpdate();
+  void ProcessRow();
+  void NextPosition();
+  void TickEffects();
+
+  // ---- Song files ----
+  String SaveSong(const String& name);
+  String LoadSong();
+
+  // ---- Screen ----
+  void DrawScreen();
+
+  // ---- Editor ----
+  void EditorInput();
+  void PreviewTick();
+};
+
+// The waveforms of a "WAV" value 1 to 7; false (both unchanged) for any other value.
+bool WaveformsFor(const c_SoundEngine& engine, int wav, const c_Sound** primary,
+                  const c_Sound** secondary);
+
+// The playback rate factor of a semitone relative to "C-2": 1.0594631f ^ s in double precision,
+// rounded to single precision.
+float SemitoneRate(double semitone);
+
+// The three-character name of a note cell (empty when the octave digit is not "0"-"3").
+String NoteCellName(const String& notes, int index, const String& octaves);
+
+// The low 8 bits of value as two uppercase hexadecimal digits.
+String HexByte(int value);

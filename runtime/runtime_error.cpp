@@ -1,5 +1,7 @@
 #include "runtime/runtime_error.h"
 
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -61,6 +63,10 @@ void RuntimeErrorReport(const String& message) {
     std::fprintf(stderr, "{{~~%s~~}}\n", stackTrace);
     std::fprintf(stderr, "%s\n", debugPosition);
     std::fflush(stderr);
+
+    // A debugger talks through a pipe. On an interactive terminal nobody is there to answer,
+    // and waiting for a line would leave the window frozen: end as with no debugger attached.
+    if (isatty(STDIN_FILENO)) EndProcess(-1);
 
     bool repeat = false;
     while (!repeat) {

@@ -205,6 +205,19 @@ std::optional<Image> TrackerSession::CaptureScreen() {
   return x11->CaptureScreen();
 }
 
+std::optional<Image> TrackerSession::WaitForWindowImage(
+    const std::function<bool(const Image&)>& check, double timeoutSeconds) {
+  std::optional<Image> last;
+  const bool seen = WaitUntil(
+      [&] {
+        last = CaptureWindow();
+        return last && check(*last);
+      },
+      timeoutSeconds, 0.1);
+  if (!seen) return std::nullopt;
+  return last;
+}
+
 bool TrackerSession::RequestClose() {
   if (!window) return false;
   ProcessOptions run;

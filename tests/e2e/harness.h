@@ -84,6 +84,11 @@ class TrackerSession {
   std::optional<Image> CaptureWindow();
   std::optional<Image> CaptureScreen();
 
+  // Captures the window until the check accepts a capture and returns that capture; none
+  // when the time ran out first.
+  std::optional<Image> WaitForWindowImage(const std::function<bool(const Image&)>& check,
+                                          double timeoutSeconds);
+
   // Sends the window a close request (WM_DELETE_WINDOW) through tools/x11-close.
   bool RequestClose();
   // Waits for the program's end; false when it still runs after the timeout.

@@ -91,14 +91,16 @@ bool ChildProcess::Start(const ProcessOptions& options, std::string* error) {
 
   int outPipe[2], errPipe[2], inPipe[2] = {-1, -1};
   if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return fail("pipe");
-  const bool feedInput = options.stdinText.has_value();
+  const bool feedInput = options.stdinFd < 0 && options.stdinText.has_value();
   if (feedInput && pipe2(inPipe, O_CLOEXEC) != 0) return fail("pipe");
   // A child that closes its input early must not kill the test with SIGPIPE.
   signal(SIGPIPE, SIG_IGN);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (feedInput) {
+  if (options.stdinFd >= 0) {
+    posix_spawn_file_actions_adddup2(&actions, options.stdinFd, 0);
+  } else if (feedInput) {
     posix_spawn_file_actions_adddup2(&actions, inPipe[0], 0);
   } else {
     posix_spawn_file_actions_addclose(&actions, 0);

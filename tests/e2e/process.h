@@ -23,6 +23,8 @@ struct ProcessOptions {
   std::string workDir;  // empty: the test's own working directory
   // Standard input: the text, after which the input ends; none: descriptor 0 is closed.
   std::optional<std::string> stdinText = std::string();
+  // When not -1, this open descriptor becomes the child's standard input instead.
+  int stdinFd = -1;
 };
 
 class ChildProcess {

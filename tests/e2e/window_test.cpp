@@ -33,6 +33,13 @@ TEST(TrackerWindow, TitledFixedSizeCentredWindowThatClosesWithStatusZero) {
   EXPECT_EQ(limits->minHeight, 475);
   EXPECT_EQ(limits->maxHeight, 475);
 
+  // It takes the keyboard focus, and its area reads back at its size.
+  EXPECT_TRUE(tracker.Focus());
+  const std::optional<Image> shot = tracker.CaptureWindow();
+  ASSERT_TRUE(shot);
+  EXPECT_EQ(shot->width, 640);
+  EXPECT_EQ(shot->height, 475);
+
   ASSERT_TRUE(tracker.RequestClose());
   ASSERT_TRUE(tracker.WaitForExit(20)) << "still running after the close request";
   EXPECT_TRUE(tracker.Exited()) << "signal " << tracker.TermSignal();

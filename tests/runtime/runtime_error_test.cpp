@@ -1,7 +1,10 @@
 // The runtime error report, its debugger protocol on standard input and the exit statuses,
 // checked byte for byte on a child process.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -59,6 +62,26 @@ TEST(RuntimeErrorReport, DebuggerProtocolOnStandardInput) {
     EXPECT_EQ(result.err, c.err);
     EXPECT_EQ(result.exitStatus, c.status);
   }
+}
+
+TEST(RuntimeErrorReport, InteractiveTerminalIsNoDebugger) {
+  // Started from a terminal, the report must not wait for a command line that never comes.
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminal, 0);
+  ProcessOptions options;
+  options.argv = {RUNTIME_ERROR_HELPER, "error", "App has already been created"};
+  options.stdinFd = terminal;
+  const ProcessResult result = RunProcess(options, 30);
+  close(terminal);
+  close(master);
+  EXPECT_FALSE(result.timedOut);
+  EXPECT_EQ(result.out, kReportOut);
+  EXPECT_EQ(result.err, kReportErr);
+  EXPECT_EQ(result.exitStatus, 255);
 }
 
 TEST(RuntimeErrorReport, EmptyMessageEndsAtOnceWithStatusZeroAndNoOutput) {

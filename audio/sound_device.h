@@ -70,7 +70,8 @@ class gxtkAudio {
 
  protected:
   struct NoDevice {};
-  // A device that makes no OpenAL calls: for subclasses that record the calls made to it.
+  // A device that makes no OpenAL calls: for subclasses that record the calls made to it. Like
+  // every device it becomes the process-wide audio device.
   explicit gxtkAudio(NoDevice);
 
   struct Channel {
@@ -88,7 +89,8 @@ class gxtkAudio {
   Channel channels[CHANNEL_COUNT];
 
  private:
-  // Start-up step 5, common to every constructor that talks to OpenAL.
+  // What every constructor that talks to OpenAL does last: no distance attenuation, all
+  // channels cleared, the music channel's source made.
   void SetUpChannels();
 
   bool ownsDevice = false;  // opened by the constructor, so closed by the destructor

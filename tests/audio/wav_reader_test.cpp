@@ -50,7 +50,9 @@ struct WavCase {
 };
 
 // Test names and failure messages show the case's name, not its bytes.
-void PrintTo(const WavCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const WavCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 std::vector<WavCase> Cases() {
   std::vector<WavCase> cases;

@@ -174,25 +174,31 @@ double EstimateFrequency(const float* input, size_t count, double rate, double m
     }
     if (normalised[best] > kNoPitch) return 0.0;
   }
-  const double period = best + ParabolaOffset(d[best - 1], d[best], d[best + 1]);
+  double period = best + ParabolaOffset(d[best - 1], d[best], d[best + 1]);
 
-  // Measure again across many periods: the error of locating one minimum is then shared out.
-  const size_t periods = static_cast<size_t>((count / 2) / period);
-  if (periods < 2) return rate / period;
-  const size_t guess = static_cast<size_t>(std::lround(periods * period));
-  const size_t longWidth = count - guess - 4;
-  size_t at = guess;
-  double low = Difference(x.data(), longWidth, guess);
-  for (size_t lag = guess - 2; lag <= guess + 2; ++lag) {
-    const double value = Difference(x.data(), longWidth, lag);
-    if (value < low) {
-      low = value;
-      at = lag;
+  // Measure again across more and more periods: the error of locating one minimum is shared
+  // out over k periods, and each estimate predicts the next lag to within a sample.
+  const size_t most = static_cast<size_t>((count / 2) / period);
+  size_t k = 2;
+  while (k <= most) {
+    const size_t guess = static_cast<size_t>(std::lround(k * period));
+    const size_t width = count - guess - 4;
+    size_t at = guess;
+    double low = Difference(x.data(), width, guess);
+    for (size_t lag = guess - 2; lag <= guess + 2; ++lag) {
+      const double value = Difference(x.data(), width, lag);
+      if (value < low) {
+        low = value;
+        at = lag;
+      }
     }
+    const double refined = at + ParabolaOffset(Difference(x.data(), width, at - 1), low,
+                                               Difference(x.data(), width, at + 1));
+    period = refined / k;
+    if (k == most) break;
+    k = std::min(2 * k, most);  // the last step uses every period that fits
   }
-  const double refined = at + ParabolaOffset(Difference(x.data(), longWidth, at - 1), low,
-                                             Difference(x.data(), longWidth, at + 1));
-  return rate * periods / refined;
+  return rate / period;
 }
 
 std::vector<double> FindOnsets(const std::vector<float>& mono, int rate,

@@ -86,13 +86,21 @@ TEST(WaveformFilesTest, RateOnePlaysMiddleCAndNoiseHasNoPitch) {
       EXPECT_NEAR(hz, kMiddleC, 0.5);
     }
   }
-  // "A-2", nine semitones up, is concert pitch.
+  // The tracker's notes reach from two octaves below "C-2" to 40 semitones above it; "A-2",
+  // nine semitones up, is concert pitch.
   std::shared_ptr<gxtkSample> tri = loopback.Audio().LoadSampleFile(DataPath("tri_64.wav"));
-  loopback.Audio().SetChannelPitch(1, static_cast<float>(std::pow(1.0594631f, 9.0)));
-  loopback.Audio().PlayOnChannel(tri, 1, 1);
-  loopback.Skip(1024);
-  const std::vector<float> out = loopback.Render(window);
-  EXPECT_NEAR(EstimateFrequency(out.data(), window, 44100), 440.0, 0.5);
+  const struct {
+    int semitones;
+    double hz;
+  } notes[] = {{9, 440.0}, {-24, 65.406}, {40, 2637.02}};
+  for (const auto& note : notes) {
+    SCOPED_TRACE(note.semitones);
+    loopback.Audio().SetChannelPitch(1, static_cast<float>(std::pow(1.0594631f, note.semitones)));
+    loopback.Audio().PlayOnChannel(tri, 1, 1);
+    loopback.Skip(1024);
+    const std::vector<float> out = loopback.Render(window);
+    EXPECT_NEAR(EstimateFrequency(out.data(), window, 44100, 40.0, 5000.0), note.hz, 0.5);
+  }
 }
 
 // Voice A plays a ramp, voice B the saw, at equal gain, as the tracker's pulse instruments do.

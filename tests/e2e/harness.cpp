@@ -157,6 +157,8 @@ bool TrackerSession::Xdotool(const std::vector<std::string>& arguments) {
 
 bool TrackerSession::Focus() {
   if (!window) return false;
+  // On top of any other window, so that clicks and captures reach this one.
+  if (!Xdotool({"windowraise", std::to_string(window)})) return false;
   if (!Xdotool({"windowfocus", "--sync", std::to_string(window)})) return false;
   return WaitUntil([&] { return x11->FocusedWindow() == window; }, 5);
 }

@@ -68,7 +68,8 @@ class TrackerSession {
   std::string Title();
   std::optional<WindowGeometry> Geometry();
 
-  // Gives the window the keyboard focus (xdotool windowfocus --sync) and checks it has it.
+  // Raises the window and gives it the keyboard focus (xdotool windowfocus --sync), and checks
+  // that it has it.
   bool Focus();
   // Types the text / presses and releases the keys (X keysym names such as "Return", "F11",
   // "shift+Tab"), one after another with a short delay.

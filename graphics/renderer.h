@@ -37,9 +37,9 @@ class gxtkSurface {
 
 // Work done by the renderer since the last BeginFrame; cheap counters for tests and benchmarks.
 struct RendererFrameStats {
-  int drawCalls = 0;
-  int flushedVertices = 0;
-  int textureBinds = 0;
+  int drawCalls = 0;        // glDrawArrays/glDrawElements calls
+  int flushedVertices = 0;  // vertices handed to those calls
+  int textureBinds = 0;     // flushed batches that bound a texture
 };
 
 class gxtkGraphics {

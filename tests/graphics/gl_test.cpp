@@ -17,10 +17,18 @@ std::ostream& operator<<(std::ostream& out, const Rgb& c) {
   return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
 }
 
+namespace {
+std::string lastGlfwError;
+void RecordGlfwError(int code, const char* description) {
+  lastGlfwError = std::to_string(code) + " " + (description ? description : "");
+}
+}  // namespace
+
 TestGame& GraphicsTestGame() {
   static TestGame* game = [] {
+    glfwSetErrorCallback(RecordGlfwError);
     if (!glfwInit()) {
-      ADD_FAILURE() << "GLFW cannot start: DISPLAY must name an X server";
+      ADD_FAILURE() << "GLFW cannot start (" << lastGlfwError << "): DISPLAY must name an X server";
       std::abort();
     }
     auto* created = new TestGame();  // lives for the whole test program, like the real host

@@ -1,4 +1,3 @@
-#include "graphics/drawing.h"
 #include "graphics/renderer.h"
 
 #include <GL/gl.h>
@@ -9,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "graphics/drawing.h"
 #include "host/game.h"
 #include "tests/graphics/gl_test.h"
 

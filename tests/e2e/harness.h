@@ -3,8 +3,9 @@
 // clicks like a user (xdotool), reads the screen back, asks the window to close like a window
 // manager and collects the exit status and output.
 //
-// Tests that use it share the one X server's keyboard and pointer: give them the ctest
-// property RESOURCE_LOCK vexa_display (tests/e2e/CMakeLists.txt does so for its own tests).
+// Tests that use it share the one X server's screen, keyboard and pointer with every other
+// test that opens a window: give them the ctest property RUN_SERIAL (tests/e2e/CMakeLists.txt
+// does so for its own tests).
 #pragma once
 
 #include <functional>

@@ -93,8 +93,7 @@ TEST(EffectsEnvelope, Decay) {
     t.Update();
     for (int k = 1; k <= c.ticks; ++k) {
       t.audio.Clear();
-      t.engine->tickCounter = 2;  // no further rows
-      t.Update();
+      t.Update();  // the following rows are empty and change nothing
       const float a = t.audio.LastValue(AudioOp::Gain, 1);
       const float b = t.audio.LastValue(AudioOp::Gain, 5);
       EXPECT_EQ(a, b) << "tick " << k;
@@ -137,9 +136,8 @@ TEST(EffectsArpeggio, Cycles) {
     TrackerFixture t;
     t.SetInstrument(2, {4, 0, 0, static_cast<int>(c.amt), 255, c.spd, c.arp1, c.arp2});
     t.WriteRow(1, 0, "q822");
-    t.engine->songSpeed = 40;  // one row during the test
-    t.engine->tickCounter = 0;
     t.TapKey(KEY_F2);
+    t.engine->songSpeed = 40;  // the note's row on the next update, then no row for a while
     t.engine->tickCounter = 40;
     for (size_t k = 0; k < c.offsets.size(); ++k) {
       t.audio.Clear();

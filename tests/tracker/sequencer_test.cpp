@@ -163,7 +163,7 @@ TEST_F(Sequencer, TriggerUsesTheRowsOctaveEffectsTheOctaveInEffect) {
   EXPECT_EQ(e.voices[1].rowOctave, 3);
 }
 
-TEST_F(Sequencer, PatternEnd) {
+TEST(SequencerPatternEnd, NextPositionFollows) {
   struct Case {
     const char* name;
     int channel, row;  // where the "-" is; row -1: none

@@ -76,11 +76,12 @@ void c_SoundEngine::ProcessRow() {
   for (int c = 1; c <= 4; ++c) {
     if (voices[c].rowCode == NOTE_PATTERN_END) patternEnd = true;
   }
-  if (patternEnd) {
+  // The next row, or the next position after row 31 or a "-" (also for a row offset that was
+  // left past the pattern, which must not count on towards overflow).
+  if (patternEnd || rowOffset >= ROWS_PER_PATTERN - 1) {
     NextPosition();
   } else {
     rowOffset += 1;
-    if (rowOffset >= ROWS_PER_PATTERN) NextPosition();
   }
 }
 

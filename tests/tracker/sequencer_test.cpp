@@ -327,7 +327,7 @@ TEST(SequencerBadInput, PlaysOnSafely) {
        [](c_SoundEngine& e) {
          for (int k = 0; k < 8; ++k) e.instrumentTable[k] = 65535;
        }},
-      {"row offset far past the pattern", [](c_SoundEngine& e) { e.rowOffset = 2147483600; }},
+      {"row offset far past the pattern", [](c_SoundEngine& e) { e.rowOffset = 2147483647; }},
       {"negative row offset", [](c_SoundEngine& e) { e.rowOffset = -2147483600; }},
       {"position outside the order list", [](c_SoundEngine& e) { e.songPosition = 2147483647; }},
   };

@@ -1,9 +1,6 @@
 // Plays a short pattern through the real sound device on an OpenAL Soft loopback device,
 // rendering exactly one update's worth of frames (44100 / 51, the fraction carried) after each
 // update, and listens to the result.
-#include <AL/al.h>
-#include <AL/alc.h>
-#include <AL/alext.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +9,8 @@
 
 #include "host/input/input_device.h"
 #include "host/input/key_codes.h"
+#include "tests/support/audio_analysis.h"
+#include "tests/support/loopback_audio.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_game.h"
 #include "tests/tracker/player_test_util.h"
@@ -49,41 +48,7 @@ std::vector<unsigned char> SineCycleWav() {
   return file;
 }
 
-// Root-mean-square level of consecutive windows.
-std::vector<float> Levels(const std::vector<float>& samples, int window) {
-  std::vector<float> levels;
-  for (size_t start = 0; start + window <= samples.size(); start += window) {
-    double sum = 0;
-    for (int i = 0; i < window; ++i) sum += samples[start + i] * samples[start + i];
-    levels.push_back(static_cast<float>(std::sqrt(sum / window)));
-  }
-  return levels;
-}
-
-// Frequency from the rising zero crossings between two frames (linear interpolation).
-double Frequency(const std::vector<float>& samples, size_t from, size_t to) {
-  double first = -1, last = -1;
-  int crossings = 0;
-  for (size_t i = from + 1; i < to && i < samples.size(); ++i) {
-    if (samples[i - 1] < 0 && samples[i] >= 0) {
-      const double t = (i - 1) + samples[i - 1] / (samples[i - 1] - samples[i]);
-      if (first < 0) first = t;
-      last = t;
-      ++crossings;
-    }
-  }
-  if (crossings < 2) return 0;
-  return (crossings - 1) / (last - first) * SAMPLE_RATE;
-}
-
 TEST(RealSound, PatternPitchAndRowSpacingOnALoopbackDevice) {
-  auto openLoopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
-      alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
-  auto renderSamples =
-      reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
-  ASSERT_NE(openLoopback, nullptr);
-  ASSERT_NE(renderSamples, nullptr);
-
   TempFolder folder;
   for (const char* name : {"ramp_64.wav", "ramp_b_64.wav", "ramp_c_64.wav", "saw_64.wav",
                            "fx2b.wav", "tri_64.wav", "hnoise.wav"}) {
@@ -93,19 +58,8 @@ TEST(RealSound, PatternPitchAndRowSpacingOnALoopbackDevice) {
   game.manualClock = true;
   c_InputDevice input;
   SetInputDevice(&input);
-
-  ALCdevice* device = openLoopback(nullptr);
-  ASSERT_NE(device, nullptr);
-  const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
-                               ALC_MONO_SOFT,
-                               ALC_FORMAT_TYPE_SOFT,
-                               ALC_FLOAT_SOFT,
-                               ALC_FREQUENCY,
-                               SAMPLE_RATE,
-                               0};
-  std::unique_ptr<gxtkAudio> audio = gxtkAudio::OnDevice(device, attributes);
-  ASSERT_NE(audio->Context(), nullptr);
-  SetAudioDevice(audio.get());
+  LoopbackAudio loopback(SAMPLE_RATE);
+  ASSERT_TRUE(loopback.Ready());
 
   std::vector<float> output;
   {
@@ -131,9 +85,8 @@ TEST(RealSound, PatternPitchAndRowSpacingOnALoopbackDevice) {
       carry += SAMPLE_RATE;
       const int frames = carry / UPDATE_RATE;
       carry %= UPDATE_RATE;
-      const size_t at = output.size();
-      output.resize(at + static_cast<size_t>(frames));
-      renderSamples(device, output.data() + at, frames);
+      const std::vector<float> mixed = loopback.Render(frames);
+      output.insert(output.end(), mixed.begin(), mixed.end());
     };
     input.PutKeyHit(KEY_F2);
     update();
@@ -145,31 +98,30 @@ TEST(RealSound, PatternPitchAndRowSpacingOnALoopbackDevice) {
   const double tickFrames = static_cast<double>(SAMPLE_RATE) / UPDATE_RATE;
   ASSERT_EQ(output.size(), static_cast<size_t>(std::lround(37 * tickFrames)));
 
-  // Onsets: the level jumps up from one window to the next (the device ramps a falling gain
-  // smoothly over an update, but a restarted voice starts at its new gain at once).
-  const int window = 32;
-  const std::vector<float> levels = Levels(output, window);
+  // Onsets in frames, to a millisecond. Each note decays towards silence before the next row
+  // restarts it at its full level.
+  OnsetOptions options;
+  options.hopSeconds = 0.001;
   std::vector<double> onsets;
-  for (size_t w = 1; w < levels.size(); ++w) {
-    const bool jump = levels[w] > levels[w - 1] + 0.03f;
-    const bool apart = onsets.empty() || w * window > onsets.back() + 16 * window;
-    if (jump && apart) onsets.push_back(static_cast<double>(w * window));
+  for (double seconds : FindOnsets(output, SAMPLE_RATE, options)) {
+    onsets.push_back(seconds * SAMPLE_RATE);
   }
   ASSERT_EQ(onsets.size(), 8u);
   // The first row sounds with the fifth update after the start (songSpeed + 1).
-  EXPECT_NEAR(onsets[0], 5 * tickFrames, 2 * window);
+  const double step = SAMPLE_RATE * options.hopSeconds;
+  EXPECT_NEAR(onsets[0], 5 * tickFrames, 2 * step);
   for (size_t k = 1; k < onsets.size(); ++k) {
-    EXPECT_NEAR(onsets[k] - onsets[k - 1], 4 * tickFrames, 2 * window) << "row " << k;
+    EXPECT_NEAR(onsets[k] - onsets[k - 1], 4 * tickFrames, 2 * step) << "row " << k;
   }
 
   // The first note's pitch over its three sounding ticks.
-  const size_t start = static_cast<size_t>(onsets[0]) + window;
-  const double frequency = Frequency(output, start, start + static_cast<size_t>(2 * tickFrames));
+  const size_t start = static_cast<size_t>(onsets[0] + 2 * step);
+  ASSERT_LT(start + static_cast<size_t>(2 * tickFrames), output.size());
+  const double frequency = EstimateFrequency(output.data() + start,
+                                             static_cast<size_t>(2 * tickFrames), SAMPLE_RATE, 200);
   const double expected = static_cast<double>(SAMPLE_RATE) / CYCLE * Rate(12);
   EXPECT_NEAR(frequency, expected, expected * 0.005) << "expected about 1378 Hz";
 
-  audio.reset();
-  alcCloseDevice(device);
   SetInputDevice(nullptr);
 }
 

@@ -20,7 +20,7 @@ cmake --build build-asan -j "$jobs"
 echo "== build (fuzz targets)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVEXA_FUZZ=ON >/dev/null
-cmake --build build-fuzz -j "$jobs"
+cmake --build build-fuzz -j "$jobs" --target vexa_fuzz_targets
 
 # One private X server for the whole run, stopped by its PID on every exit.
 tmp=$(mktemp -d)
@@ -30,6 +30,7 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
@@ -45,12 +46,12 @@ export LIBGL_ALWAYS_SOFTWARE=1
 
 status=0
 echo "== tests (normal)"
-ctest --test-dir build --output-on-failure -j "$jobs" || status=1
+ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600 || status=1
 echo "== tests (ASan/UBSan)"
 ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:suppressions=$root/tests/asan.supp" \
 LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
+  ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 900 || status=1
 
 echo "== fuzz targets"
 tools/fuzz/run-all.sh build-fuzz "${VEXA_FUZZ_RUNS:-20000}" || status=1

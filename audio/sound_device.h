@@ -6,8 +6,10 @@
 
 #include "runtime/text.h"
 
-struct ALCdevice;
-struct ALCcontext;
+// OpenAL's own handle types (the same declarations as <AL/alc.h>), so that this header does not
+// pull in OpenAL.
+typedef struct ALCdevice_struct ALCdevice;
+typedef struct ALCcontext_struct ALCcontext;
 
 class gxtkSample {
  public:
@@ -33,10 +35,15 @@ class gxtkAudio {
   // context current and sets up the channels; prints a message and runs on without sound when
   // any step fails.
   gxtkAudio();
+  // The program keeps its device for the whole run; tests and tools end theirs here: the
+  // sources and the buffers waiting for deletion are deleted, the context is destroyed and a
+  // device the constructor opened is closed. Buffers of samples still held elsewhere go with
+  // the OpenAL device; such samples must not be played on a later device.
   virtual ~gxtkAudio();
 
   // For tests and offline rendering: uses a device the caller opened (for instance an
-  // ALC_SOFT_loopback device), creating the context on it with the given attributes.
+  // ALC_SOFT_loopback device), creating the context on it with the given attributes and making
+  // it current. The caller closes the device after the returned object is gone.
   static std::unique_ptr<gxtkAudio> OnDevice(ALCdevice* device, const int* contextAttributes);
 
   virtual int SuspendChannels();
@@ -63,7 +70,8 @@ class gxtkAudio {
 
  protected:
   struct NoDevice {};
-  // A device that makes no OpenAL calls: for subclasses that record the calls made to it.
+  // A device that makes no OpenAL calls: for subclasses that record the calls made to it. Like
+  // every device it becomes the process-wide audio device.
   explicit gxtkAudio(NoDevice);
 
   struct Channel {
@@ -79,6 +87,13 @@ class gxtkAudio {
   ALCdevice* device = nullptr;
   ALCcontext* context = nullptr;
   Channel channels[CHANNEL_COUNT];
+
+ private:
+  // What every constructor that talks to OpenAL does last: no distance attenuation, all
+  // channels cleared, the music channel's source made.
+  void SetUpChannels();
+
+  bool ownsDevice = false;  // opened by the constructor, so closed by the destructor
 };
 
 // The process-wide audio device (set when a device is constructed).

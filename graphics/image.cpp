@@ -20,7 +20,7 @@ void c_Image::ApplyImageFlags(int newFlags) {
     handleX = width * 0.5f;
     handleY = height * 0.5f;
   }
-  if (frames.size() == 1 && frames[0].x == 0 && frames[0].y == 0 &&
+  if (surface && frames.size() == 1 && frames[0].x == 0 && frames[0].y == 0 &&
       width == surface->GetWidth() && height == surface->GetHeight()) {
     flags |= IMAGE_WHOLE_SURFACE;
   }

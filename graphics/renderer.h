@@ -37,9 +37,9 @@ class gxtkSurface {
 
 // Work done by the renderer since the last BeginFrame; cheap counters for tests and benchmarks.
 struct RendererFrameStats {
-  int drawCalls = 0;
-  int flushedVertices = 0;
-  int textureBinds = 0;
+  int drawCalls = 0;        // glDrawArrays/glDrawElements calls
+  int flushedVertices = 0;  // vertices handed to those calls
+  int textureBinds = 0;     // flushed batches that bound a texture
 };
 
 class gxtkGraphics {
@@ -70,15 +70,15 @@ class gxtkGraphics {
   virtual int EmitLine(float x1, float y1, float x2, float y2);
   virtual int EmitOval(float x, float y, float w, float h);
   virtual int EmitPolygon(const std::vector<float>& xy);
-  virtual int EmitTexturedPolygon(const std::vector<float>& xyuv, gxtkSurface* surface,
-                                  int srcX, int srcY);
+  virtual int EmitTexturedPolygon(const std::vector<float>& xyuv, gxtkSurface* surface, int srcX,
+                                  int srcY);
   virtual int EmitSurface(gxtkSurface* surface, float x, float y);
-  virtual int EmitSurfaceRect(gxtkSurface* surface, float x, float y, int srcX, int srcY,
-                              int srcW, int srcH);
+  virtual int EmitSurfaceRect(gxtkSurface* surface, float x, float y, int srcX, int srcY, int srcW,
+                              int srcH);
   virtual int ReadFramePixels(std::vector<int>& pixels, int x, int y, int w, int h, int offset,
                               int pitch);
-  virtual int WriteSurfacePixels(gxtkSurface* surface, const std::vector<int>& pixels, int x,
-                                 int y, int w, int h, int offset, int pitch);
+  virtual int WriteSurfacePixels(gxtkSurface* surface, const std::vector<int>& pixels, int x, int y,
+                                 int w, int h, int offset, int pitch);
 
   const RendererFrameStats& FrameStats() const { return stats; }
 
@@ -93,13 +93,29 @@ class gxtkGraphics {
   // Returns the index of the first of count new vertices of the given kind and surface,
   // flushing first when the kind or surface changes or the batch would overflow.
   int ReserveVertices(int kind, int count, gxtkSurface* surface);
+  // Hands the batch to OpenGL (through DrawBatch), counts the work and empties the batch.
   void FlushBatch();
+  // The GL part of a flush: binds the batch's texture and issues the draw calls. Virtual so a
+  // subclass without a GL context can fill and flush batches (benchmarks, recording tests).
+  virtual void DrawBatch();
 
   struct Vertex {
     float x, y, u, v;
     uint32_t color;  // bytes R, G, B, A in memory
   };
   static_assert(sizeof(Vertex) == VERTEX_BYTES, "vertex layout");
+
+  // Writes one vertex's position, through the current matrix, and the current colour.
+  void PutVertex(Vertex& v, float x, float y) const {
+    if (transformed) {
+      v.x = x * ix + y * jx + tx;
+      v.y = x * iy + y * jy + ty;
+    } else {
+      v.x = x;
+      v.y = y;
+    }
+    v.color = packedColor;
+  }
 
   GLFWwindow* window = nullptr;
   int width = 0;

@@ -124,6 +124,8 @@ void c_GameDelegate::MouseEvent(int event, int data, float x, float y, float z) 
 }
 
 void c_GameDelegate::TouchEvent(int event, int data, float x, float y) {
+  // Only fingers 0-31 have key codes (384-415); any other finger number is ignored.
+  if (data < 0 || data >= c_InputDevice::TOUCH_FINGERS) return;
   switch (event) {
     case EVENT_TOUCH_DOWN:
       input->PutKeyHit(KEY_TOUCH0 + data);

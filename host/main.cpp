@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/dialogs/desktop_requester.h"
+#include "host/files/data_path.h"
 #include "host/game.h"
 #include "runtime/print.h"
 #include "runtime/runtime_error.h"
@@ -26,6 +28,12 @@ int main(int /*argc*/, char** /*argv*/) {
     std::exit(-1);
   }
   BBTaliscorGame* game = new BBTaliscorGame();
+  // The tracker's dialogs are the desktop's own, attached to the tracker's window.
+  static DesktopRequester desktopRequester(ProgramFolder, []() -> GLFWwindow* {
+    BBGlfwGame* host = BBGlfwGame::GlfwGame();
+    return host ? host->GetGLFWwindow() : nullptr;
+  });
+  SetRequester(&desktopRequester);
   InstallSignalHandlers();
   if (!std::setlocale(LC_CTYPE, "en_US.UTF-8")) std::setlocale(LC_CTYPE, "");
 

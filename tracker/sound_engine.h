@@ -3,6 +3,8 @@
 #pragma once
 
 #include <array>
+#include <cmath>
+#include <limits>
 #include <memory>
 
 #include "audio/sound.h"
@@ -33,6 +35,23 @@ struct VoiceState {
   const c_Sound* primarySound = nullptr;    // voice A's waveform; none until a row selects one
   const c_Sound* secondarySound = nullptr;  // voice B's waveform
 };
+
+// Single-precision constants of the note rate and the tick effects.
+constexpr float SEMITONE_RATIO = 1.0594631f;  // the float nearest to the twelfth root of 2
+constexpr float ENVELOPE_STEP = 0.1f;         // envelope growth per tick is ENVELOPE_STEP / ENV
+constexpr float SLIDE_STEP = 0.005f;          // slide per tick is 8 * volume * SLIDE_STEP
+constexpr float DETUNE_DIVISOR = 800.0f;      // voice B is detuned by PWM / DETUNE_DIVISOR
+
+// Rates and gains handed to the sound device are always finite numbers: an infinite value (a
+// pitch far beyond any audible range, from extreme instrument parameters of a loaded song)
+// becomes the largest float of its sign, and NaN becomes 0.
+inline float FiniteSoundValue(float value) {
+  if (std::isnan(value)) return 0.0f;
+  if (std::isinf(value)) {
+    return value > 0 ? std::numeric_limits<float>::max() : -std::numeric_limits<float>::max();
+  }
+  return value;
+}
 
 // Modes of the tracker.
 enum EngineMode {
@@ -117,11 +136,17 @@ class c_SoundEngine : public c_App {
   int InstrumentParam(int instrument, int k) const;
   // The orderList entry at a position; 0 for positions outside the list.
   int OrderAt(int position) const;
+  // The first cell of the pattern played at a position: its orderList entry times 32. Entries a
+  // loaded song leaves above 255 give a base past the end of the columns, whose cells read as
+  // empty; the result never overflows.
+  int PatternBaseAt(int position) const;
 
   // ---- Lifecycle and controls ----
   int ButtonHit(int x, int y, int value);
   int Spinner(int x, int y, int value, int min, int max);
-  void StopAllChannels();  // audio channels 1, 2, 3, 4, 6, 5, 8, 7
+  void StopAllChannels();    // audio channels 1, 2, 3, 4, 6, 5, 8, 7
+  void ApplyChannelMutes();  // F5-F8 and clicks on the channel labels
+  void ApplySpinners();      // the value spinners of the instrument panel and the song values
 
   // ---- Note trigger ----
   void TriggerNote(const c_Sound* primary, int semitone, int channel, int loop,

@@ -19,6 +19,7 @@ class TestGame : public BBGlfwGame {
   using BBGlfwGame::RunDueUpdates;
   using BBGlfwGame::SleepTime;
   double NextUpdate() const { return nextUpdate; }
+  double UpdatePeriod() const { return updatePeriod; }
   void SetStarted(bool value) { started = value; }
 
  protected:

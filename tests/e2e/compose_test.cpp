@@ -222,8 +222,8 @@ TEST_F(Compose, AMelodyPlaysAtItsPitchesIsSavedAndComesBackAfterARestart) {
       return s.At(300, 20) == Image::Pixel{82, 72, 74};
     })) << "no editing bar";
 
-    // The melody, one note at a time (each is previewed as it is typed).
-    // xdotool spends half the delay on each key: a note every 0.3 s.
+    // The melody, a note every 0.3 s (xdotool spends half the delay on each key); each note is
+    // previewed as it is typed.
     ASSERT_TRUE(tracker.TypeText(melody, 600));
     const auto written = Screen(tracker, [&](const Image& s) {
       return ReadText(font, s, TEXT_COLOUR, 0, 48, 9) == "03: F-381";

@@ -169,7 +169,22 @@ class c_SoundEngine : public c_App {
   // ---- Editor ----
   void EditorInput();
   void PreviewTick();
+  // The index of the cell under the cursor.
+  int CursorCell() const { return patternBase + rowOffset + cursorRow - 1; }
+  void MoveCursor();
+  void VolumeEntry(int character);
+  void NoteEntry(int character);
+
+  // ---- Editor commands ----
+  void SongNameEntry();
+  void DescriptionEntry();
+  void FileCommands();
+  void PositionCommands();
+  void TrackCommands();
 };
+
+// The characters the song name and description entries accept.
+bool IsDescriptionCharacter(int character);
 
 // The waveforms of a "WAV" value 1 to 7; false (both unchanged) for any other value.
 bool WaveformsFor(const c_SoundEngine& engine, int wav, const c_Sound** primary,

@@ -1,5 +1,6 @@
 // Saving and loading songs in the data folder's "songs" folder.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,12 +78,31 @@ void SyncFolderOf(const String& path) {
   close(folder);
 }
 
+// While a song is written, a write past the process's file size limit fails with EFBIG like any
+// other failed write instead of ending the program with SIGXFSZ.
+class FileSizeSignalIgnored {
+ public:
+  FileSizeSignalIgnored() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, &previous);
+  }
+  ~FileSizeSignalIgnored() { sigaction(SIGXFSZ, &previous, nullptr); }
+  FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
+  FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
+
+ private:
+  struct sigaction previous {};
+};
+
 // Writes the text as UTF-8 to a temporary file, puts it on the storage device and only then
 // renames it over the target. Any failure removes the temporary file and leaves an existing
 // song untouched.
 bool WriteSongFile(const String& target, const String& text) {
   const String temporary = TemporaryPathFor(target);
   if (temporary.empty()) return false;
+  const FileSizeSignalIgnored fileSizeSignal;
   std::unique_ptr<c_FileStream> stream = OpenFileStream(temporary, u"w");
   if (!stream) return false;
   bool written = true;

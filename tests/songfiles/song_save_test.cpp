@@ -211,22 +211,25 @@ TEST(SongSaving, SavingOverASongReplacesItWhole) {
   EXPECT_EQ(s.SongFolderEntries(), std::vector<std::string>({".tune.dat.saving", "tune.dat"}));
 }
 
-// Runs F11 in a child process whose files may grow to at most limit bytes (writes past it fail
-// with EFBIG instead of stopping the process), then one more update. Returns the status line the
-// child ended with, or a note of how it ended when it did not end normally.
+// Runs F11 in a child process whose files may grow to at most limit bytes, then one more update.
+// A write past the limit raises SIGXFSZ, which ends a process unless it ignores the signal. Returns
+// the status line the child ended with, or a note of how it ended when it did not end normally.
 std::string SaveInChild(SongFolder& s, rlim_t limit) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return "no pipe";
   const pid_t pid = fork();
   if (pid == 0) {
     close(pipeEnds[0]);
-    signal(SIGXFSZ, SIG_IGN);
+    signal(SIGXFSZ, SIG_DFL);
     const rlimit size{limit, limit};
     setrlimit(RLIMIT_FSIZE, &size);
     s.requester.AnswerConfirm(true);
     s.t.TapKey(KEY_F11);
     s.t.Update();
-    const std::string status = ToLatin1(s.Engine().statusText);
+    std::string status = ToLatin1(s.Engine().statusText);
+    struct sigaction after {};
+    sigaction(SIGXFSZ, nullptr, &after);
+    if (after.sa_handler != SIG_DFL) status += " (SIGXFSZ left changed)";
     const ssize_t written = write(pipeEnds[1], status.data(), status.size());
     _exit(written == static_cast<ssize_t>(status.size()) ? 0 : 1);
   }
@@ -238,6 +241,7 @@ std::string SaveInChild(SongFolder& s, rlim_t limit) {
   close(pipeEnds[0]);
   int exit = 0;
   waitpid(pid, &exit, 0);
+  if (WIFSIGNALED(exit)) return "child ended by signal " + std::to_string(WTERMSIG(exit));
   if (!WIFEXITED(exit) || WEXITSTATUS(exit) != 0) return "child ended abnormally: " + status;
   return status;
 }

@@ -105,6 +105,9 @@ gxtkAudio::~gxtkAudio() {
   if (AudioDevice() == this) SetAudioDevice(nullptr);
 }
 
+// The largest gain a source may reach; far above what any caller passes.
+constexpr float kMaxSourceGain = 16.0f;
+
 unsigned int gxtkAudio::AcquireSource(int channel) {
   Channel& target = channels[channel];
   if (target.source != 0) return target.source;
@@ -112,7 +115,11 @@ unsigned int gxtkAudio::AcquireSource(int channel) {
   ALuint source = 0;
   alGenSources(1, &source);
   target.source = source;
-  if (alGetError() != AL_NO_ERROR) {
+  if (alGetError() == AL_NO_ERROR) {
+    // Gains reach the source as given: OpenAL would otherwise cap a source at unity gain, and
+    // volume digits above 8 are meant to sound louder than 8.
+    alSourcef(source, AL_MAX_GAIN, kMaxSourceGain);
+  } else {
     target.source = 0;
     // Out of sources: borrow the source of the lowest stopped sample channel. The music
     // channel's source is never taken.

@@ -62,16 +62,19 @@ gxtkAudio::gxtkAudio(NoDevice) {
 }
 
 std::unique_ptr<gxtkAudio> gxtkAudio::OnDevice(ALCdevice* device, const int* contextAttributes) {
-  std::unique_ptr<gxtkAudio> audio(new gxtkAudio(NoDevice{}));
-  audio->device = device;
-  audio->context = device ? alcCreateContext(device, contextAttributes) : nullptr;
-  if (!audio->context) {
+  return std::unique_ptr<gxtkAudio>(new gxtkAudio(device, contextAttributes));
+}
+
+gxtkAudio::gxtkAudio(ALCdevice* openedDevice, const int* contextAttributes) {
+  SetAudioDevice(this);
+  device = openedDevice;
+  context = device ? alcCreateContext(device, contextAttributes) : nullptr;
+  if (!context) {
     PrintLine(u"OpenAl error: alcCreateContext failed");
-  } else if (!alcMakeContextCurrent(audio->context)) {
+  } else if (!alcMakeContextCurrent(context)) {
     PrintLine(u"OpenAl error: alcMakeContextCurrent failed");
   }
-  audio->SetUpChannels();
-  return audio;
+  SetUpChannels();
 }
 
 void gxtkAudio::SetUpChannels() {

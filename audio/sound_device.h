@@ -73,6 +73,8 @@ class gxtkAudio {
   // A device that makes no OpenAL calls: for subclasses that record the calls made to it. Like
   // every device it becomes the process-wide audio device.
   explicit gxtkAudio(NoDevice);
+  // What OnDevice builds, for subclasses that change how channels sound on such a device.
+  gxtkAudio(ALCdevice* device, const int* contextAttributes);
 
   struct Channel {
     unsigned int source = 0;

@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <stb_image_write.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -85,7 +86,12 @@ bool Image::SavePng(const std::string& path) const {
 }
 
 X11Connection::X11Connection() {
-  display = XOpenDisplay(nullptr);
+  // Xvfb now and then refuses a connection opened right after another client closed its own;
+  // a moment later it accepts it.
+  for (int attempt = 0; attempt < 50 && !display; ++attempt) {
+    if (attempt > 0) usleep(20000);
+    display = XOpenDisplay(nullptr);
+  }
   if (display) XSetErrorHandler(IgnoreErrors);
 }
 

@@ -76,11 +76,11 @@ void c_SoundEngine::MoveCursor() {
   // Positions: the pattern shown follows at once. Page Down stops at the last position.
   if (KeyHitCount(KEY_PAGEUP) && songPosition > 0) {
     songPosition -= 1;
-    patternBase = OrderAt(songPosition) * ROWS_PER_PATTERN;
+    patternBase = PatternBaseAt(songPosition);
   }
   if (KeyHitCount(KEY_PAGEDOWN)) {
     if (songPosition < ORDER_LIST_SIZE - 1) songPosition += 1;
-    patternBase = OrderAt(songPosition) * ROWS_PER_PATTERN;
+    patternBase = PatternBaseAt(songPosition);
   }
 
   // Rows: a press moves one row at once; holding repeats one row per update after the delay.

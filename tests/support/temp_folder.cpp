@@ -26,7 +26,8 @@ void TempFolder::Write(const std::string& relative, const std::vector<unsigned c
   std::filesystem::create_directories(file.parent_path());
   std::FILE* out = std::fopen(file.c_str(), "wb");
   if (!out) throw std::runtime_error("cannot write " + file.string());
-  const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), out);
+  // An empty vector may have no data at all, which fwrite must not be given.
+  const size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), out);
   std::fclose(out);
   if (written != bytes.size()) throw std::runtime_error("short write to " + file.string());
 }

@@ -1,0 +1,182 @@
+// Cost of the tracker's screen: the render hook (clear and DrawScreen) of the real application
+// with its own font and button picture, on a full pattern (every cell of all four channels a
+// note) while the song plays, so every row, level bar and caption is drawn.
+//
+//   BM_DrawScreenBatch - the drawing API and the renderer filling and flushing batches, without
+//                        GL (a device whose DrawBatch does nothing): the CPU cost of a frame.
+//   BM_DrawScreenGL    - the same frame on the real renderer and OpenGL (Mesa llvmpipe under
+//                        Xvfb), finished with glFinish; needs DISPLAY. Process CPU time, so the
+//                        rasterizer's threads count too.
+//
+// Counters: draw calls, vertices and texture binds per frame, and heap allocations per frame.
+//
+//   build/bench/screen_bench --benchmark_min_time=2
+#include <GL/gl.h>
+#include <GLFW/glfw3.h>
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+#include "graphics/drawing.h"
+#include "graphics/font.h"
+#include "graphics/renderer.h"
+#include "host/files/data_path.h"
+#include "host/game.h"
+#include "tracker/sound_engine.h"
+
+// Every heap allocation of the program is counted through the replaced global operator new.
+// (GCC takes free() inside a replaced operator delete for a mismatch; it is not one.)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+namespace {
+std::atomic<long> allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace {
+
+// The benchmark program lives in build/bench; build/data is the repository's data folder.
+class BenchGame : public BBGlfwGame {
+ public:
+  BenchGame() { appFolder = ProgramFolder() + u"/.."; }
+};
+
+// A device that batches exactly like the real one but hands nothing to OpenGL.
+class BatchOnlyDevice : public gxtkGraphics {
+ public:
+  BatchOnlyDevice() : gxtkGraphics(640, 475) {}
+  int BeginFrame() override {
+    vertexCount = 0;
+    stats = RendererFrameStats();
+    return 1;
+  }
+  int ClearTarget(float, float, float) override {
+    vertexCount = 0;
+    return 0;
+  }
+  int SetBlendMode(int) override {
+    if (vertexCount > 0) FlushBatch();
+    return 0;
+  }
+  int SetScissorRect(int, int, int, int) override {
+    if (vertexCount > 0) FlushBatch();
+    return 0;
+  }
+
+ protected:
+  void DrawBatch() override {}
+};
+
+// The tracker with a full pattern, playing, with a name, a description and a status.
+void FillSong(c_SoundEngine& engine) {
+  const char16_t keys[] = u"ysxdcvgbhnjmq2w3er5t6z7ui9o0p";
+  const char16_t hex[] = u"0123456789ABCDEF";
+  for (int c = 1; c <= 4; ++c) {
+    for (int row = 0; row < 32; ++row) {
+      WriteCell(engine.trackNotes[c], row, keys[(row + c) % 29]);
+      WriteCell(engine.trackVolumes[c], row, hex[1 + (row + c) % 9]);
+      WriteCell(engine.trackInstruments[c], row, hex[1 + row % 15]);
+      WriteCell(engine.trackOctaves[c], row, static_cast<char16_t>(u'0' + (row + c) % 4));
+    }
+  }
+  for (int k = 0; k < 256; ++k) engine.orderList[static_cast<size_t>(k)] = 0;
+  engine.songFileName = u"my_first_song.dat";
+  engine.instrumentDescriptions[1] = u"soft pad, slow attack";
+  engine.engineMode = MODE_PLAYING;
+  engine.statusText = u"Playing...";
+  engine.songPosition = 0;
+  engine.patternBase = 0;
+  engine.rowOffset = 0;
+}
+
+c_SoundEngine* engine = nullptr;
+gxtkGraphics* realDevice = nullptr;
+
+void RunFrames(benchmark::State& state, gxtkGraphics* device, bool finish) {
+  InstallGraphicsDevice(device);
+  SetDrawFont(engine->trackerFont);
+  RendererFrameStats stats;
+  long allocationsInFrames = 0;
+  for (auto _ : state) {
+    const long before = allocations.load(std::memory_order_relaxed);
+    device->BeginFrame();
+    BeginDrawing();
+    engine->OnRender();
+    EndDrawing();
+    device->EndFrame();
+    if (finish) glFinish();
+    allocationsInFrames += allocations.load(std::memory_order_relaxed) - before;
+    stats = device->FrameStats();
+  }
+  state.counters["draw_calls"] = stats.drawCalls;
+  state.counters["vertices"] = stats.flushedVertices;
+  state.counters["texture_binds"] = stats.textureBinds;
+  state.counters["quads"] = stats.flushedVertices / 4;
+  state.counters["allocs_per_frame"] =
+      static_cast<double>(allocationsInFrames) / static_cast<double>(state.iterations());
+}
+
+void BM_DrawScreenBatch(benchmark::State& state) {
+  BatchOnlyDevice device;
+  RunFrames(state, &device, false);
+}
+BENCHMARK(BM_DrawScreenBatch)->Unit(benchmark::kMicrosecond);
+
+void BM_DrawScreenGL(benchmark::State& state) {
+  if (!realDevice) {
+    state.SkipWithError("no window (DISPLAY not set?)");
+    return;
+  }
+  RunFrames(state, realDevice, true);
+}
+BENCHMARK(BM_DrawScreenGL)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  BenchGame game;
+  std::unique_ptr<gxtkGraphics> device;
+  if (std::getenv("DISPLAY") && glfwInit()) {
+    game.OpenWindow(640, 475, 4);
+    game.SetSwapInterval(0);
+    device = std::make_unique<gxtkGraphics>(game.GetGLFWwindow());
+    realDevice = device.get();
+  } else {
+    // Without a window the pictures are still loaded (as pixel copies) for the batch run.
+    device = std::make_unique<gxtkGraphics>(static_cast<GLFWwindow*>(nullptr));
+  }
+  InstallGraphicsDevice(device.get());
+  SetCanvasSize(640, 475);
+  {
+    // No sound device: the waveforms stay unloaded, which the screen does not need.
+    c_SoundEngine tracker;
+    tracker.OnCreate();
+    if (!tracker.trackerFont || !tracker.buttonImage) {
+      std::fprintf(stderr, "screen_bench: cannot load the pictures from the data folder\n");
+      return 1;
+    }
+    FillSong(tracker);
+    engine = &tracker;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    engine = nullptr;
+  }
+  GraphicsContext().font = nullptr;
+  InstallGraphicsDevice(nullptr);
+  return 0;
+}

@@ -104,8 +104,7 @@ bool Close(TrackerSession& tracker) {
 
 void BM_StartUpToFirstFrame(benchmark::State& state) {
   double windowSeconds = 0;
-  // One connection for all starts: the X server may refuse a connection opened right after
-  // another one was closed.
+  // One connection for all starts, opened before the clock runs.
   vexa_test::X11Connection x11;
   for (auto _ : state) {
     vexa_test::TempDir folder("vexa-bench");

@@ -31,7 +31,9 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+# -noreset: the server does not reset when its last client goes, which would refuse the next.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$tmp/display" \
+  2>"$tmp/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
 if [ ! -s "$tmp/display" ]; then echo "Xvfb did not start:"; cat "$tmp/xvfb.log"; exit 1; fi

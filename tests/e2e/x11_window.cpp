@@ -4,7 +4,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <stb_image_write.h>
-#include <unistd.h>
 
 #include <cstdlib>
 
@@ -86,12 +85,7 @@ bool Image::SavePng(const std::string& path) const {
 }
 
 X11Connection::X11Connection() {
-  // Xvfb now and then refuses a connection opened right after another client closed its own;
-  // a moment later it accepts it.
-  for (int attempt = 0; attempt < 50 && !display; ++attempt) {
-    if (attempt > 0) usleep(20000);
-    display = XOpenDisplay(nullptr);
-  }
+  display = XOpenDisplay(nullptr);
   if (display) XSetErrorHandler(IgnoreErrors);
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Vexa Tracker's Release configuration (build-release) and runs every benchmark program
 # under a private X server, with OpenAL Soft's null driver:
-#   frame_bench     frame CPU time and draw calls
+#   screen_bench    the tracker's screen: frame CPU time and draw calls
+#   frame_bench     a glyph-heavy frame: CPU time and draw calls
 #   tick_bench      cost of one player tick
 #   audio_bench     sound device calls
 #   song_file_bench song save and load time (comes with the song file code)

@@ -1,6 +1,8 @@
 #include <GLFW/glfw3.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "host/files/data_path.h"
@@ -278,14 +280,36 @@ String BBGlfwGame::MapRuntimePath(const String& path) {
   return MapRuntimePathIn(appFolder, internalFolder, path);
 }
 
+namespace {
+
+// Timing trace for measurements: when the environment variable VEXA_UPDATE_TRACE names a file,
+// the loop writes the time of every update on its clock into it, one line each. Without the
+// variable nothing is opened or written.
+std::FILE* UpdateTrace() {
+  static std::FILE* const trace = [] {
+    const char* path = std::getenv("VEXA_UPDATE_TRACE");
+    std::FILE* file = path && *path ? std::fopen(path, "w") : nullptr;
+    if (file) std::setvbuf(file, nullptr, _IOLBF, 0);
+    return file;
+  }();
+  return trace;
+}
+
+}  // namespace
+
 void BBGlfwGame::RunDueUpdates() {
-  if (updateRate == 0) {
+  std::FILE* const trace = UpdateTrace();
+  const auto update = [&] {
+    if (trace) std::fprintf(trace, "%.6f\n", Now());
     UpdateGame();
+  };
+  if (updateRate == 0) {
+    update();
     return;
   }
   if (nextUpdate == 0.0) nextUpdate = Now();
   for (int i = 0; i < MAX_CATCHUP_UPDATES; ++i) {
-    UpdateGame();
+    update();
     if (nextUpdate == 0.0) return;  // the application changed the rate
     nextUpdate += updatePeriod;
     if (Now() < nextUpdate) return;  // caught up

@@ -86,6 +86,15 @@ bool TrackerSession::PrepareProgram(std::string* error) {
     *error = "cannot copy " + built + ": " + ec.message();
     return false;
   }
+  // The OpenAL Soft settings the program ships beside itself go with the copy.
+  const fs::path soundSettings = fs::path(built).parent_path() / "alsoft.conf";
+  if (fs::exists(soundSettings, ec)) {
+    fs::copy_file(soundSettings, app / "alsoft.conf", fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+      *error = "cannot copy " + soundSettings.string() + ": " + ec.message();
+      return false;
+    }
+  }
   return true;
 }
 

@@ -37,7 +37,8 @@ struct TrackerOptions {
   // empty: NullAudioConfig().
   std::string audioConfig;
   // Run a copy of the program beside a data folder of its own: the repository's data files
-  // linked in, an empty songs folder, so songs a test saves never reach the repository.
+  // linked in, an empty songs folder, so songs a test saves never reach the repository. The
+  // OpenAL Soft settings the program ships beside itself (alsoft.conf) are copied too.
   bool privateDataFolder = true;
   std::vector<std::string> env;  // further "NAME=value" entries
   std::optional<std::string> stdinText = std::string();

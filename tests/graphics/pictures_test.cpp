@@ -1,5 +1,5 @@
-// The committed font and button pictures are the generator's output from the text pictures, and
-// they have the shapes the program relies on.
+// The committed font and button pictures and the icon are the generator's output from the text
+// pictures, and they have the shapes the program and the desktop rely on.
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
@@ -39,7 +39,8 @@ int RunGenerator(const std::string& sources, const std::string& output) {
   return std::system(command.c_str());
 }
 
-const char* const kPictures[] = {"vumofont.png", "vumo_font.png", "button1.png"};
+const char* const kPictures[] = {"vumofont.png", "vumo_font.png", "button1.png",
+                                 "vexa-tracker.png"};
 
 TEST(Pictures, CommittedFilesEqualTheGeneratorsOutput) {
   TempFolder folder;
@@ -140,6 +141,16 @@ TEST(Pictures, TrackerBlockCoversACharacterAndButtonHalvesDiffer) {
   EXPECT_NE(left, right);
 }
 
+TEST(Pictures, IconFitsTheDesktopsIconSize) {
+  // Installed as a 48 x 48 application icon: square, opaque inside, transparent corners.
+  const Picture icon = Decode(DataFile("vexa-tracker.png"));
+  ASSERT_EQ(icon.width, 48);
+  ASSERT_EQ(icon.height, 48);
+  EXPECT_EQ(icon.Alpha(0, 0), 0);
+  EXPECT_EQ(icon.Alpha(47, 47), 0);
+  EXPECT_EQ(icon.Alpha(24, 24), 255);
+}
+
 TEST(Pictures, GeneratorRejectsBrokenSources) {
   struct Case {
     const char* file;
@@ -151,11 +162,12 @@ TEST(Pictures, GeneratorRejectsBrokenSources) {
       {"vumofont.txt", "char 66 B", "char 65 B", "already drawn"},
       {"vumo_font.txt", "char 127 delete", "char 128 delete", "outside 32 to 127"},
       {"button1.txt", "colour w FFFFFFFF\n", "", "without a colour"},
+      {"icon.txt", "size 48 48", "size 48 47", "text after the last row"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
     TempFolder folder;
-    for (const char* source : {"vumofont.txt", "vumo_font.txt", "button1.txt"}) {
+    for (const char* source : {"vumofont.txt", "vumo_font.txt", "button1.txt", "icon.txt"}) {
       std::filesystem::copy_file(std::string(PICTURE_SOURCES) + "/" + source, folder.File(source));
     }
     std::ifstream in(folder.File(c.file));

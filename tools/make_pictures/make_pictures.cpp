@@ -1,8 +1,9 @@
 // make_pictures SOURCE_FOLDER OUTPUT_FOLDER
 //
-// Builds the program's font and button pictures from the text pictures in SOURCE_FOLDER
-// (vumofont.txt, vumo_font.txt, button1.txt) and writes vumofont.png, vumo_font.png and
-// button1.png into OUTPUT_FOLDER. The text formats are described at the top of each file.
+// Builds the program's font and button pictures and its icon from the text pictures in
+// SOURCE_FOLDER (vumofont.txt, vumo_font.txt, button1.txt, icon.txt) and writes vumofont.png,
+// vumo_font.png, button1.png and vexa-tracker.png into OUTPUT_FOLDER. The text formats are
+// described at the top of each file.
 #include <stb_image_write.h>
 
 #include <cstdint>
@@ -185,8 +186,10 @@ int main(int argc, char** argv) {
   const Picture trackerFont = BuildFont(source + "/vumofont.txt", 11, 12, 0);
   const Picture defaultFont = BuildFont(source + "/vumo_font.txt", 8, 10, 1);
   const Picture button = BuildColourPicture(source + "/button1.txt");
+  const Picture icon = BuildColourPicture(source + "/icon.txt");
   Write(trackerFont, output + "/vumofont.png");
   Write(defaultFont, output + "/vumo_font.png");
   Write(button, output + "/button1.png");
+  Write(icon, output + "/vexa-tracker.png");
   return 0;
 }

@@ -19,13 +19,13 @@
 #include <string>
 
 #include "audio/sound_device.h"
+#include "bench/support/bench_support.h"
 #include "host/files/data_path.h"
 #include "host/game.h"
 
 namespace {
 
 long alCalls = 0;
-long allocations = 0;
 
 template <typename Function>
 Function Real(const char* name) {
@@ -58,22 +58,6 @@ VEXA_COUNTED(void, alDeleteBuffers, (ALsizei n, const ALuint* b), (n, b))
 VEXA_COUNTED(void, alBufferData, (ALuint b, ALenum f, const ALvoid* d, ALsizei size, ALsizei rate),
              (b, f, d, size, rate))
 #undef VEXA_COUNTED
-
-// Allocation counting. Wherever GCC inlines these into a function of this file it sees free()
-// pair with operator new and would warn, although this replacement pairs them by design; hence
-// the warning is off for the rest of the file.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-  std::free(p);
-}
 
 namespace {
 
@@ -117,10 +101,10 @@ void BM_PlayOnChannel(benchmark::State& state) {
   // bookkeeping.
   constexpr int kStarts = 1000;
   const long calls = alCalls;
-  const long allocated = allocations;
+  const long allocated = HeapAllocations();
   for (int i = 0; i < kStarts; ++i) audio.PlayOnChannel(sample, 1, 1);
   const double callsPerStart = static_cast<double>(alCalls - calls) / kStarts;
-  const double allocationsPerStart = static_cast<double>(allocations - allocated) / kStarts;
+  const double allocationsPerStart = static_cast<double>(HeapAllocations() - allocated) / kStarts;
   state.counters["al_calls_per_start"] = callsPerStart;
   state.counters["allocations_per_start"] = allocationsPerStart;
   for (auto _ : state) benchmark::DoNotOptimize(audio.PlayOnChannel(sample, 1, 1));
@@ -142,10 +126,10 @@ void BM_TickOfEightChannels(benchmark::State& state) {
   };
   constexpr int kTicks = 1000;
   const long calls = alCalls;
-  const long allocated = allocations;
+  const long allocated = HeapAllocations();
   for (int i = 0; i < kTicks; ++i) tick();
   const double callsPerTick = static_cast<double>(alCalls - calls) / kTicks;
-  const double allocationsPerTick = static_cast<double>(allocations - allocated) / kTicks;
+  const double allocationsPerTick = static_cast<double>(HeapAllocations() - allocated) / kTicks;
   state.counters["al_calls_per_tick"] = callsPerTick;
   state.counters["allocations_per_tick"] = allocationsPerTick;
   for (auto _ : state) tick();

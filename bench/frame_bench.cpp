@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/bench_support.h"
 #include "graphics/drawing.h"
 #include "graphics/font.h"
 #include "graphics/image.h"
@@ -27,58 +28,7 @@
 #include "host/files/data_path.h"
 #include "host/game.h"
 
-// Every heap allocation of the program is counted through the replaced global operator new.
-// (GCC takes free() inside a replaced operator delete for a mismatch; it is not one.)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 namespace {
-std::atomic<long> allocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-  allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-
-namespace {
-
-// The benchmark program lives in build/bench; build/data is the repository's data folder.
-class BenchGame : public BBGlfwGame {
- public:
-  BenchGame() { appFolder = ProgramFolder() + u"/.."; }
-};
-
-// A device that batches exactly like the real one but hands nothing to OpenGL.
-class BatchOnlyDevice : public gxtkGraphics {
- public:
-  BatchOnlyDevice() : gxtkGraphics(640, 475) {}
-  int BeginFrame() override {
-    vertexCount = 0;
-    stats = RendererFrameStats();
-    return 1;
-  }
-  int ClearTarget(float, float, float) override {
-    vertexCount = 0;
-    return 0;
-  }
-  int SetBlendMode(int) override {
-    if (vertexCount > 0) FlushBatch();
-    return 0;
-  }
-  int SetScissorRect(int, int, int, int) override {
-    if (vertexCount > 0) FlushBatch();
-    return 0;
-  }
-
- protected:
-  void DrawBatch() override {}
-};
 
 struct Scene {
   std::shared_ptr<c_Font> font;
@@ -208,14 +158,14 @@ void RunFrames(benchmark::State& state, gxtkGraphics* device, bool finish) {
   RendererFrameStats stats;
   long allocationsInFrames = 0;
   for (auto _ : state) {
-    const long before = allocations.load(std::memory_order_relaxed);
+    const long before = HeapAllocations();
     device->BeginFrame();
     BeginDrawing();
     DrawFrame(*scene);
     EndDrawing();
     device->EndFrame();
     if (finish) glFinish();
-    allocationsInFrames += allocations.load(std::memory_order_relaxed) - before;
+    allocationsInFrames += HeapAllocations() - before;
     stats = device->FrameStats();
   }
   state.counters["draw_calls"] = stats.drawCalls;

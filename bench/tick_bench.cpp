@@ -3,32 +3,11 @@
 // allocations made during the ticks: there must be none.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "audio/sound_device.h"
+#include "bench/support/bench_support.h"
 #include "host/game.h"
 #include "host/input/input_device.h"
 #include "tracker/sound_engine.h"
-
-namespace {
-std::atomic<long> allocations{0};
-}  // namespace
-
-// The replacement pair is malloc/free underneath; GCC cannot see that the two belong together.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
 
 namespace {
 
@@ -78,9 +57,9 @@ void BM_Tick(benchmark::State& state) {
     engine.engineMode = MODE_PLAYING;
     for (int i = 0; i < 100; ++i) engine.PlayerUpdate();  // warm up
 
-    const long before = allocations.load();
+    const long before = HeapAllocations();
     for (auto _ : state) engine.PlayerUpdate();
-    const long made = allocations.load() - before;
+    const long made = HeapAllocations() - before;
     state.counters["allocations_per_tick"] =
         benchmark::Counter(static_cast<double>(made) / static_cast<double>(state.iterations()));
     if (made != 0) state.SkipWithError("a tick allocated memory");

@@ -7,7 +7,10 @@
 // the test itself.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
+#include <iostream>
 
 #include "tests/e2e/harness.h"
 #include "tests/e2e/reference_frame.h"
@@ -69,6 +72,37 @@ TEST_F(EditJourney, UndoCopyPasteDescriptionAndNameAppearOnScreen) {
   ASSERT_TRUE(tracker.Keys({"space"}));
   ASSERT_TRUE(See([&](const Image& s) { return s.At(300, 20) == EDIT_BAR_COLOUR; }, "editing"))
       << "no bar behind the cursor row";
+
+  // Down held for a second: one row at once, then after 12 updates one row per update. The
+  // keyboard's own repeat adds nothing (a held key is one hit), so the cursor moves
+  // 1 + (updates held - 12) rows, about 40 at 51 updates a second.
+  const auto heldFor = [] {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  };
+  double held = -heldFor();
+  ASSERT_TRUE(tracker.KeyDown("Down"));
+  PauseMs(1000);
+  ASSERT_TRUE(tracker.KeyUp("Down"));
+  held += heldFor();
+  PauseMs(200);
+  const std::optional<Image> afterHold = tracker.CaptureWindow();
+  ASSERT_TRUE(afterHold);
+  int barRow = 0;
+  for (int row = 1; row <= 32 && barRow == 0; ++row) {
+    if (afterHold->At(300, 12 * row + 6) == EDIT_BAR_COLOUR) barRow = row;
+  }
+  ASSERT_GT(barRow, 0) << "no bar behind the cursor row";
+  // The rows moved: of the counts that leave the cursor there, the one nearest to the expected.
+  const double updates = held * UPDATE_RATE;
+  int moved = barRow - 1;
+  while (std::fabs(moved + 32 - (updates - 11)) < std::fabs(moved - (updates - 11))) moved += 32;
+  std::cout << "Down held " << held << " s (" << updates << " updates): " << moved << " rows\n";
+  EXPECT_LE(moved, 1 + (updates + 2) - 12) << "the held key moved the cursor too far";
+  // A loaded machine may drop updates (at most four run back to back), never add them.
+  EXPECT_GE(moved, 1 + 0.7 * updates - 12) << "the held key hardly moved the cursor";
+  cursor.row = barRow;
+  Move(1, 1);
 
   // Three notes, then two undos: the last note goes, then the one before.
   ASSERT_TRUE(tracker.TypeText("qwe", 150));

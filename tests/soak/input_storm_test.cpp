@@ -21,6 +21,7 @@
 #include <set>
 
 #include "host/dialogs/requester.h"
+#include "host/dialogs/utf8_text.h"
 #include "host/input/key_codes.h"
 #include "tests/soak/soak.h"
 #include "tests/soak/soak_tracker.h"
@@ -49,10 +50,12 @@ const char* Name(Mode mode) {
   return "?";
 }
 
+// Play and stop work in every mode, also while a text entry is on: the song then plays with the
+// entry left on, and the entry goes on once the song stops.
 Mode ModeOf(const c_SoundEngine& e) {
+  if (e.engineMode == MODE_PLAYING) return Mode::kPlaying;
   if (e.nameEntry) return Mode::kNameEntry;
   if (e.descriptionEntry) return Mode::kDescriptionEntry;
-  if (e.engineMode == MODE_PLAYING) return Mode::kPlaying;
   if (e.engineMode == MODE_EDITING) return Mode::kEditing;
   return Mode::kStandby;
 }
@@ -82,7 +85,10 @@ class StormRequester : public Requester {
         }
         if (saved.empty()) return String();
         ++loads;
-        return FromLatin1(saved[rng() % saved.size()]);
+        // File names are UTF-8 on disk; the desktop's chooser hands them over decoded.
+        const String path = FromUtf8Output(saved[rng() % saved.size()]);
+        longestName = std::max(longestName, path.size() - path.rfind(u'/') - 1);
+        return path;
       }
     }
   }
@@ -92,6 +98,9 @@ class StormRequester : public Requester {
   }
 
   long files = 0, loads = 0, confirms = 0;
+  // The name entry takes at most 32 characters; a song chosen in the chooser brings its own name,
+  // which may be longer.
+  size_t longestName = 32;
 
  private:
   std::mt19937& rng;
@@ -100,7 +109,7 @@ class StormRequester : public Requester {
 };
 
 // What must hold after every update; empty when it does.
-std::string Inconsistency(SoakTracker& t) {
+std::string Inconsistency(SoakTracker& t, size_t longestName) {
   const c_SoundEngine& e = t.Engine();
   if (t.Audio().badCalls != 0) return "the sound device was given " + t.Audio().firstBadCall;
   for (int c = 1; c <= 4; ++c) {
@@ -139,7 +148,9 @@ std::string Inconsistency(SoakTracker& t) {
   for (int c = 1; c <= 4; ++c) {
     if (e.channelEnabled[c] != 0.0f && e.channelEnabled[c] != 1.0f) return "channel switch";
   }
-  if (e.songFileName.size() > 32) return "a song name of " + std::to_string(e.songFileName.size());
+  if (e.songFileName.size() > longestName) {
+    return "a song name of " + std::to_string(e.songFileName.size());
+  }
   for (const String& description : e.instrumentDescriptions) {
     if (description.size() > 21) return "a description of " + std::to_string(description.size());
   }
@@ -160,7 +171,7 @@ class Storm {
       ++frames;
       sinceFrame = 0;
     }
-    const std::string problem = Inconsistency(t);
+    const std::string problem = Inconsistency(t, requester.longestName);
     ASSERT_EQ(problem, "") << "after " << total << " events";
   }
 
@@ -168,12 +179,12 @@ class Storm {
   void Enter(Mode mode) {
     for (int attempt = 0; attempt < 6 && ModeOf(t.Engine()) != mode; ++attempt) {
       const c_SoundEngine& e = t.Engine();
-      if (e.nameEntry || e.descriptionEntry) {
-        Tap(KEY_ENTER);
+      if (e.engineMode == MODE_PLAYING) {
+        Tap(KEY_SPACE);  // to standby; a text entry that was on goes on
       } else if (mode == Mode::kPlaying) {
         Tap(KEY_F2);
-      } else if (e.engineMode == MODE_PLAYING) {
-        Tap(KEY_SPACE);
+      } else if (e.nameEntry || e.descriptionEntry) {
+        Tap(KEY_ENTER);
       } else if (mode == Mode::kNameEntry) {
         t.ClickAt(100, 450);
         Step();
@@ -185,7 +196,11 @@ class Storm {
       }
       if (::testing::Test::HasFatalFailure()) return;
     }
-    ASSERT_EQ(Name(ModeOf(t.Engine())), Name(mode));
+    const c_SoundEngine& e = t.Engine();
+    ASSERT_STREQ(Name(ModeOf(e)), Name(mode))
+        << "after " << total << " events: engine mode " << e.engineMode << ", name entry "
+        << e.nameEntry << ", description entry " << e.descriptionEntry << ", mouse at "
+        << t.Input().MouseX() << ", " << t.Input().MouseY();
   }
 
   // Clicks every point of the grid, in the mode each time.
@@ -314,6 +329,12 @@ class Storm {
 
 TEST(InputStorm, EveryAreaClickedInEveryModeAndRandomInputKeepTheTrackerConsistent) {
   ProgramFolder program;
+  // A song the user put there under a name longer than the name entry takes: the empty song.
+  std::string emptySong = std::string("QNT1\x01\x04\x01", 7) + std::string(4 * 32, '.') +
+                          std::string(12 * 32, '0') + std::string(256 + 249, '\0') +
+                          std::string(31 * 21, ' ');
+  program.folder.Write("data/songs/a song with a name longer than the name box takes.dat",
+                       std::vector<unsigned char>(emptySong.begin(), emptySong.end()));
   SoakTracker t(program.folder.PathText(), SoakTracker::Screen::kRealRenderer);
   ASSERT_TRUE(t.Ready()) << "no window for the real renderer (needs DISPLAY)";
   Storm storm(t, 20240611u, program.SongsPath());

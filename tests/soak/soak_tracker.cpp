@@ -68,7 +68,11 @@ void SoakTracker::Render() {
   BeginDrawing();
   engine->OnRender();
   EndDrawing();
-  if (renderer) renderer->EndFrame();
+  if (renderer) {
+    renderer->EndFrame();
+    // As the main loop does: the frame is shown, and the driver lets go of what it drew.
+    glfwSwapBuffers(game.GetGLFWwindow());
+  }
   if (recorder) recorder->Clear();
 }
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -44,6 +45,14 @@ String TemporaryPathFor(const String& target) {
     if (!Exists(candidate)) return candidate;
   }
   return String();
+}
+
+// Whether an existing file at the path may not be written by this process: a song the user
+// write-protected keeps its content, as it would if it were opened for writing.
+bool WriteProtected(const String& path) {
+  const std::string fsPath = FileSystemPath(path);
+  if (fsPath.empty() || faccessat(AT_FDCWD, fsPath.c_str(), W_OK, AT_EACCESS) == 0) return false;
+  return errno == EACCES || errno == EPERM || errno == EROFS;
 }
 
 void RemoveFile(const String& path) {
@@ -98,8 +107,10 @@ class FileSizeSignalIgnored {
 
 // Writes the text as UTF-8 to a temporary file, puts it on the storage device and only then
 // renames it over the target. Any failure removes the temporary file and leaves an existing
-// song untouched.
+// song untouched; so does a target this process may not write (renaming needs only the
+// folder's permission, which would otherwise replace a write-protected song).
 bool WriteSongFile(const String& target, const String& text) {
+  if (WriteProtected(target)) return false;
   const String temporary = TemporaryPathFor(target);
   if (temporary.empty()) return false;
   const FileSizeSignalIgnored fileSizeSignal;

@@ -14,128 +14,13 @@
 #include <sstream>
 
 #include "tests/e2e/harness.h"
+#include "tests/e2e/tracker_user.h"
 #include "tests/support/audio_analysis.h"
-#include "tests/support/screen_text.h"
 
 namespace vexa_test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The waveforms hold one cycle of 64 frames at 16744 frames a second: 261.625 Hz at rate 1.0,
-// which is the note "C-2".
-constexpr double BASE_HZ = 16744.0 / 64.0;
-constexpr double UPDATE_RATE = 51.0;
-
-// The rate of a semitone relative to "C-2": the float with bit pattern 0x3F879C7D to the power.
-double NoteHz(int semitone) {
-  const uint32_t bits = 0x3F879C7Du;
-  float base;
-  std::memcpy(&base, &bits, sizeof base);
-  return BASE_HZ * static_cast<float>(std::pow(static_cast<double>(base), semitone));
-}
-
-// Answers the desktop's dialogs (zenity) the program opens: waits for the dialog window by its
-// title, gives it the keyboard focus and types into it. Every xdotool run and every wait is
-// bounded.
-class DialogUser {
- public:
-  bool Xdotool(std::vector<std::string> arguments, std::string* output = nullptr) {
-    ProcessOptions run;
-    run.argv = {"xdotool"};
-    run.argv.insert(run.argv.end(), arguments.begin(), arguments.end());
-    const ProcessResult result = RunProcess(run, 15);
-    if (output) *output = result.out;
-    return result.exited && result.exitStatus == 0;
-  }
-
-  std::string FocusedWindow() {
-    std::string id;
-    Xdotool({"getwindowfocus"}, &id);
-    return id.substr(0, id.find('\n'));
-  }
-
-  // The visible window with exactly this title, focused; empty when none came in time.
-  std::string WaitForDialog(const std::string& title, double timeoutSeconds = 60) {
-    std::string found;
-    WaitUntil(
-        [&] {
-          std::string ids;
-          if (!Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"}, &ids)) {
-            return false;
-          }
-          std::istringstream lines(ids);
-          std::string id;
-          while (lines >> id) {
-            Xdotool({"windowfocus", "--sync", id});
-            if (FocusedWindow() == id) {
-              found = id;
-              return true;
-            }
-          }
-          return false;
-        },
-        timeoutSeconds, 0.2);
-    if (!found.empty()) {
-      title_ = title;
-      PauseMs(500);  // the dialog finishes setting up (a chooser reads its folder)
-    }
-    return found;
-  }
-
-  // Types into the chooser's location field, slowly: GTK's completion garbles fast typing.
-  bool TypeLocation(const std::string& path) {
-    if (!Xdotool({"key", "ctrl+l"})) return false;
-    PauseMs(300);
-    if (!Xdotool({"type", "--delay", "60", path})) return false;
-    PauseMs(1000);  // completion looks the typed path up; a Return before that is swallowed
-    return true;
-  }
-
-  // Presses the key until the dialog's window is gone.
-  bool CloseWith(const std::string& id, const std::string& key, double timeoutSeconds = 30) {
-    return WaitUntil(
-        [&] {
-          if (!Visible(id)) return true;
-          if (FocusedWindow() != id) Xdotool({"windowfocus", "--sync", id});
-          Xdotool({"key", key});
-          return WaitUntil([&] { return !Visible(id); }, 3, 0.1);
-        },
-        timeoutSeconds, 0.1);
-  }
-
- private:
-  bool Visible(const std::string& id) {
-    std::string ids;
-    Xdotool({"search", "--onlyvisible", "--name", "^" + title_ + "$"}, &ids);
-    std::istringstream lines(ids);
-    std::string listed;
-    while (lines >> listed) {
-      if (listed == id) return true;
-    }
-    return false;
-  }
-
-  std::string title_;
-};
-
-// Reads text off a window capture: ink is any pixel within 1 of the text colour in each
-// component (the renderer turns fractional colours into bytes).
-std::string ReadText(const FontShapes& font, const Image& shot, Image::Pixel colour, int x, int y,
-                     int count) {
-  return font.TextAt(
-      [&](int px, int py) {
-        if (px < 0 || py < 0 || px >= shot.width || py >= shot.height) return false;
-        const Image::Pixel p = shot.At(px, py);
-        return std::abs(p.r - colour.r) <= 1 && std::abs(p.g - colour.g) <= 1 &&
-               std::abs(p.b - colour.b) <= 1;
-      },
-      x, y, count);
-}
-
-const Image::Pixel TEXT_COLOUR{148, 144, 164};
-const Image::Pixel BEAT_COLOUR{113, 110, 126};   // the text colour / 1.3
-const Image::Pixel STATUS_COLOUR{171, 37, 104};  // (171.6, 37.2, 104.4)
 
 // The bytes the saved song must have: the empty song with the melody in channel 1's first four
 // rows, instrument 1 with the waveform and envelope the spinners gave it (1 and 1).
@@ -172,7 +57,7 @@ class Compose : public ::testing::Test {
     env = {"XDG_DATA_HOME=" + scratch.Path() + "/home/data",
            "XDG_CONFIG_HOME=" + scratch.Path() + "/home/config",
            "XDG_CACHE_HOME=" + scratch.Path() + "/home/cache"};
-    ASSERT_TRUE(font.Ok());
+    ASSERT_TRUE(reader.Ok());
   }
 
   // A window capture in which the check holds, or none after the timeout. With VEXA_E2E_KEEP
@@ -194,7 +79,7 @@ class Compose : public ::testing::Test {
   int failures = 0;
   TempDir scratch{"vexa-compose"};
   std::vector<std::string> env;
-  FontShapes font{std::string(VEXA_SOURCE_DIR) + "/data/vumofont.png"};
+  ScreenReader reader;
 };
 
 TEST_F(Compose, AMelodyPlaysAtItsPitchesIsSavedAndComesBackAfterARestart) {
@@ -226,10 +111,10 @@ TEST_F(Compose, AMelodyPlaysAtItsPitchesIsSavedAndComesBackAfterARestart) {
     // previewed as it is typed.
     ASSERT_TRUE(tracker.TypeText(melody, 600));
     const auto written = Screen(tracker, [&](const Image& s) {
-      return ReadText(font, s, TEXT_COLOUR, 0, 48, 9) == "03: F-381";
+      return reader.Text(s, TEXT_COLOUR, 0, 48, 9) == "03: F-381";
     });
     ASSERT_TRUE(written) << "the fourth note is not on the screen";
-    EXPECT_EQ(ReadText(font, *written, TEXT_COLOUR, 0, 24, 27), "01: D-381 ---00 ---00 ---00");
+    EXPECT_EQ(reader.Row(*written, 1), "01: D-381 ---00 ---00 ---00");
     PauseMs(600);  // the previews die away
 
     // F1 plays from the start; F1 again stops. The pattern is 32 rows of 4 ticks: 2.5 s.
@@ -243,22 +128,18 @@ TEST_F(Compose, AMelodyPlaysAtItsPitchesIsSavedAndComesBackAfterARestart) {
     // slowly enough for a loaded machine (a character every 0.1 s).
     ASSERT_TRUE(tracker.TypeText(songName, 200));
     ASSERT_TRUE(tracker.Keys({"Return"}));
-    ASSERT_TRUE(Screen(tracker, [&](const Image& s) {
-      return ReadText(font, s, TEXT_COLOUR, 11, 441, static_cast<int>(songName.size())) == songName;
-    })) << "the name is not in the name box";
+    ASSERT_TRUE(Screen(tracker, [&](const Image& s) { return reader.SongName(s) == songName; }))
+        << "the name is not in the name box";
 
     // F11 and the confirmation.
     ASSERT_TRUE(tracker.Keys({"F11"}));
     DialogUser user;
-    const std::string question = user.WaitForDialog("File Operation");
-    ASSERT_FALSE(question.empty()) << "no confirmation dialog";
-    ASSERT_TRUE(user.CloseWith(question, "Return"));
+    ASSERT_TRUE(user.Confirm(&error)) << error;
     ASSERT_TRUE(tracker.Focus());
     savedPath = tracker.DataFolder() + "/songs/" + songName;
     ASSERT_TRUE(WaitUntil([&] { return fs::exists(savedPath); }, 10)) << savedPath;
-    const auto status = Screen(tracker, [&](const Image& s) {
-      return ReadText(font, s, STATUS_COLOUR, 473, -1, 13) == "File Saved...";
-    });
+    const auto status =
+        Screen(tracker, [&](const Image& s) { return reader.Status(s) == "File Saved..."; });
     EXPECT_TRUE(status) << "no \"File Saved...\" in the status line";
 
     const std::optional<std::string> bytes = ReadFile(savedPath);
@@ -303,7 +184,7 @@ TEST_F(Compose, AMelodyPlaysAtItsPitchesIsSavedAndComesBackAfterARestart) {
     std::ostringstream all;
     for (double t : times) all << t << " ";
     ASSERT_LT(first, times.size()) << "no run of four notes; onsets at " << all.str();
-    const double tick = 1.0 / UPDATE_RATE;
+    const double tick = TICK_SECONDS;
     double sum = 0;
     for (size_t k = 0; k < 4; ++k) {
       const double start = times[first + k];
@@ -336,27 +217,22 @@ TEST_F(Compose, AMelodyPlaysAtItsPitchesIsSavedAndComesBackAfterARestart) {
     fs::copy_file(scratch.Path() + "/saved.dat", target);
     ASSERT_TRUE(tracker.Focus());
     ASSERT_TRUE(Screen(tracker, [&](const Image& s) {
-      return ReadText(font, s, TEXT_COLOUR, 0, 24, 27) == "01: ---00 ---00 ---00 ---00";
+      return reader.Row(s, 1) == "01: ---00 ---00 ---00 ---00";
     })) << "a fresh song is not empty";
 
     ASSERT_TRUE(tracker.Keys({"F12"}));
     DialogUser user;
-    const std::string chooser = user.WaitForDialog("Select a File from DATA/SONGS/ to Load!");
-    ASSERT_FALSE(chooser.empty()) << "no file chooser";
-    ASSERT_TRUE(user.TypeLocation(target));
-    ASSERT_TRUE(user.CloseWith(chooser, "Return"));
+    ASSERT_TRUE(user.ChooseFile(target, &error)) << error;
     ASSERT_TRUE(tracker.Focus());
 
-    const auto loaded = Screen(tracker, [&](const Image& s) {
-      return ReadText(font, s, TEXT_COLOUR, 0, 48, 27) == "03: F-381 ---00 ---00 ---00";
-    });
+    const auto loaded = Screen(
+        tracker, [&](const Image& s) { return reader.Row(s, 3) == "03: F-381 ---00 ---00 ---00"; });
     ASSERT_TRUE(loaded) << "the loaded rows are not on the screen";
-    EXPECT_EQ(ReadText(font, *loaded, TEXT_COLOUR, 0, 24, 27), "01: D-381 ---00 ---00 ---00");
-    EXPECT_EQ(ReadText(font, *loaded, TEXT_COLOUR, 0, 36, 27), "02: E-381 ---00 ---00 ---00");
-    EXPECT_EQ(ReadText(font, *loaded, BEAT_COLOUR, 0, 60, 27), "04: ---00 ---00 ---00 ---00");
-    EXPECT_EQ(ReadText(font, *loaded, TEXT_COLOUR, 11, 441, static_cast<int>(songName.size())),
-              songName);
-    EXPECT_EQ(ReadText(font, *loaded, STATUS_COLOUR, 473, -1, 14), "File Loaded...");
+    EXPECT_EQ(reader.Row(*loaded, 1), "01: D-381 ---00 ---00 ---00");
+    EXPECT_EQ(reader.Row(*loaded, 2), "02: E-381 ---00 ---00 ---00");
+    EXPECT_EQ(reader.Row(*loaded, 4), "04: ---00 ---00 ---00 ---00");
+    EXPECT_EQ(reader.SongName(*loaded), songName);
+    EXPECT_EQ(reader.Status(*loaded), "File Loaded...");
     if (const char* keep = std::getenv("VEXA_E2E_KEEP")) {
       loaded->SavePng(std::string(keep) + "/compose_loaded.png");
     }

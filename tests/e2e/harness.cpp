@@ -72,7 +72,8 @@ bool TrackerSession::PrepareProgram(std::string* error) {
     return true;
   }
   // The program finds its data folder beside itself: a copy of it in an app folder of its own.
-  const fs::path app = fs::path(Folder()) / "app";
+  const fs::path app =
+      options.appFolder.empty() ? fs::path(Folder()) / "app" : fs::path(options.appFolder);
   const fs::path data = app / "data";
   fs::create_directories(data / "songs", ec);
   const fs::path sharedData = fs::path(built).parent_path() / "data";
@@ -201,6 +202,15 @@ bool TrackerSession::MoveMouse(int x, int y) {
 bool TrackerSession::Click(int x, int y, int button) {
   if (!MoveMouse(x, y)) return false;
   const bool clicked = Xdotool({"click", std::to_string(button)});
+  PauseMs(80);
+  return clicked;
+}
+
+bool TrackerSession::ClickRepeat(int x, int y, int count, int delayMs) {
+  if (count <= 0) return true;
+  if (!MoveMouse(x, y)) return false;
+  const bool clicked = Xdotool(
+      {"click", "--repeat", std::to_string(count), "--delay", std::to_string(delayMs), "1"});
   PauseMs(80);
   return clicked;
 }

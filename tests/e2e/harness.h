@@ -40,6 +40,10 @@ struct TrackerOptions {
   // linked in, an empty songs folder, so songs a test saves never reach the repository. The
   // OpenAL Soft settings the program ships beside itself (alsoft.conf) are copied too.
   bool privateDataFolder = true;
+  // Where that copy lives; empty: inside the session's own folder (removed with it). A test
+  // that starts the program again names a folder of its own here, so the second run finds the
+  // songs the first one saved, as an installed program would.
+  std::string appFolder;
   std::vector<std::string> env;  // further "NAME=value" entries
   std::optional<std::string> stdinText = std::string();
   double startTimeoutSeconds = 30;
@@ -82,6 +86,8 @@ class TrackerSession {
   // Pointer actions at window coordinates, each followed by a short pause.
   bool MoveMouse(int x, int y);
   bool Click(int x, int y, int button = 1);
+  // Moves the pointer there and clicks the left button count times, delayMs apart.
+  bool ClickRepeat(int x, int y, int count, int delayMs = 70);
 
   // The window's area on the screen / the whole screen.
   std::optional<Image> CaptureWindow();

@@ -40,7 +40,9 @@ double Difference(const float* samples, size_t width, size_t lag) {
 double ParabolaOffset(double before, double at, double after) {
   const double curvature = before - 2.0 * at + after;
   if (curvature <= 0.0) return 0.0;
-  return 0.5 * (before - after) / curvature;
+  // The middle value is the lowest of the three, so the minimum lies between the neighbours; a
+  // nearly flat curve (a window of near silence) must not throw the estimate far off.
+  return std::clamp(0.5 * (before - after) / curvature, -1.0, 1.0);
 }
 
 }  // namespace
@@ -182,6 +184,8 @@ double EstimateFrequency(const float* input, size_t count, double rate, double m
   size_t k = 2;
   while (k <= most) {
     const size_t guess = static_cast<size_t>(std::lround(k * period));
+    // The lags compared reach guess + 3; the window must hold them.
+    if (guess < 3 || guess + 8 > count) break;
     const size_t width = count - guess - 4;
     size_t at = guess;
     double low = Difference(x.data(), width, guess);

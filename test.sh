@@ -23,30 +23,8 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DVEXA_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j "$jobs" --target vexa_fuzz_targets
 
-# One private X server for the whole run, stopped by its PID on every exit.
-tmp=$(mktemp -d)
-xvfb_pid=
-cleanup() {
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-# -noreset: without it the server resets whenever its last client disconnects, and a test
-# connecting during that reset is refused.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$tmp/display" \
-  2>"$tmp/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-if [ ! -s "$tmp/display" ]; then echo "Xvfb did not start:"; cat "$tmp/xvfb.log"; exit 1; fi
-export DISPLAY=":$(head -n1 "$tmp/display")"
-echo "== X server on $DISPLAY (pid $xvfb_pid)"
-
-# Sound without a card: OpenAL Soft's null driver is a working, silent device. Tests that
-# capture sound use their own configuration or a loopback device.
-printf '[general]\ndrivers=null\n' >"$tmp/alsoft.conf"
-export ALSOFT_CONF="$tmp/alsoft.conf"
-export LIBGL_ALWAYS_SOFTWARE=1
+# One private X server for the whole run, with sound on a null device.
+source tools/private-x-server.sh
 
 status=0
 echo "== tests (normal)"

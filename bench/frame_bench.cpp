@@ -9,14 +9,9 @@
 //
 // Counters: draw calls, vertices and texture binds per frame, and heap allocations per frame
 // (the strings are built once, so every allocation would be the renderer's or the API's).
-#include <GL/gl.h>
-#include <GLFW/glfw3.h>
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -152,33 +147,14 @@ void DrawFrame(const Scene& s) {
 Scene* scene = nullptr;
 gxtkGraphics* realDevice = nullptr;
 
-void RunFrames(benchmark::State& state, gxtkGraphics* device, bool finish) {
-  InstallGraphicsDevice(device);
-  SetDrawFont(scene->font);
-  RendererFrameStats stats;
-  long allocationsInFrames = 0;
-  for (auto _ : state) {
-    const long before = HeapAllocations();
-    device->BeginFrame();
-    BeginDrawing();
-    DrawFrame(*scene);
-    EndDrawing();
-    device->EndFrame();
-    if (finish) glFinish();
-    allocationsInFrames += HeapAllocations() - before;
-    stats = device->FrameStats();
-  }
-  state.counters["draw_calls"] = stats.drawCalls;
-  state.counters["vertices"] = stats.flushedVertices;
-  state.counters["texture_binds"] = stats.textureBinds;
-  state.counters["quads"] = stats.flushedVertices / 4;
-  state.counters["allocs_per_frame"] =
-      static_cast<double>(allocationsInFrames) / static_cast<double>(state.iterations());
+void DrawFrames(benchmark::State& state, gxtkGraphics* device, bool finish) {
+  RunFrames(
+      state, device, scene->font, [] { DrawFrame(*scene); }, finish);
 }
 
 void BM_FillBatch(benchmark::State& state) {
   BatchOnlyDevice device;
-  RunFrames(state, &device, false);
+  DrawFrames(state, &device, false);
 }
 BENCHMARK(BM_FillBatch)->Unit(benchmark::kMicrosecond);
 
@@ -187,7 +163,7 @@ void BM_WholeFrame(benchmark::State& state) {
     state.SkipWithError("no window (DISPLAY not set?)");
     return;
   }
-  RunFrames(state, realDevice, true);
+  DrawFrames(state, realDevice, true);
 }
 BENCHMARK(BM_WholeFrame)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()->UseRealTime();
 
@@ -196,18 +172,10 @@ BENCHMARK(BM_WholeFrame)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   BenchGame game;
-  std::unique_ptr<gxtkGraphics> device;
-  if (std::getenv("DISPLAY") && glfwInit()) {
-    game.OpenWindow(640, 475, 4);
-    game.SetSwapInterval(0);
-    device = std::make_unique<gxtkGraphics>(game.GetGLFWwindow());
-    realDevice = device.get();
-  } else {
-    // Without a window the pictures are still loaded (as pixel copies) for BM_FillBatch.
-    device = std::make_unique<gxtkGraphics>(static_cast<GLFWwindow*>(nullptr));
-  }
-  InstallGraphicsDevice(device.get());
-  SetCanvasSize(640, 475);
+  bool onWindow = false;
+  // Without a window the pictures are still loaded (as pixel copies) for BM_FillBatch.
+  std::unique_ptr<gxtkGraphics> device = OpenBenchRenderer(game, &onWindow);
+  if (onWindow) realDevice = device.get();
   Scene loaded = MakeScene();
   if (!loaded.font || !loaded.button) {
     std::fprintf(stderr, "frame_bench: cannot load the pictures from the data folder\n");

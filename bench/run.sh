@@ -23,25 +23,8 @@ echo "== build (Release, build-release)"
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXA_TESTS=ON >/dev/null
 cmake --build build-release -j "$jobs" --target vexa-tracker x11-close "${benches[@]}"
 
-# One private X server, stopped by its PID on every exit.
-tmp=$(mktemp -d)
-xvfb_pid=
-cleanup() {
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-# -noreset: the server does not reset when its last client goes, which would refuse the next.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$tmp/display" \
-  2>"$tmp/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-if [ ! -s "$tmp/display" ]; then echo "Xvfb did not start:"; cat "$tmp/xvfb.log"; exit 1; fi
-export DISPLAY=":$(head -n1 "$tmp/display")"
-printf '[general]\ndrivers=null\n' >"$tmp/alsoft.conf"
-export ALSOFT_CONF="$tmp/alsoft.conf"
-export LIBGL_ALWAYS_SOFTWARE=1
+# One private X server for the whole run, with sound on a null device.
+source tools/private-x-server.sh
 
 echo "== machine"
 echo "cpu:    $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores"
@@ -58,8 +41,4 @@ for name in "${benches[@]}"; do
   fi
   "build-release/bench/$name" --benchmark_counters_tabular=true "$@" || status=1
 done
-if [ ! -f bench/song_file_bench.cpp ]; then
-  echo "== song save and load: no bench/song_file_bench.cpp in this tree yet; it is run here" \
-    "as soon as it exists"
-fi
 exit "$status"

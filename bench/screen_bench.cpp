@@ -11,15 +11,10 @@
 // Counters: draw calls, vertices and texture binds per frame, and heap allocations per frame.
 //
 //   build/bench/screen_bench --benchmark_min_time=2
-#include <GL/gl.h>
-#include <GLFW/glfw3.h>
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
-#include <new>
 
 #include "bench/support/bench_support.h"
 #include "graphics/drawing.h"
@@ -56,33 +51,14 @@ void FillSong(c_SoundEngine& engine) {
 c_SoundEngine* engine = nullptr;
 gxtkGraphics* realDevice = nullptr;
 
-void RunFrames(benchmark::State& state, gxtkGraphics* device, bool finish) {
-  InstallGraphicsDevice(device);
-  SetDrawFont(engine->trackerFont);
-  RendererFrameStats stats;
-  long allocationsInFrames = 0;
-  for (auto _ : state) {
-    const long before = HeapAllocations();
-    device->BeginFrame();
-    BeginDrawing();
-    engine->OnRender();
-    EndDrawing();
-    device->EndFrame();
-    if (finish) glFinish();
-    allocationsInFrames += HeapAllocations() - before;
-    stats = device->FrameStats();
-  }
-  state.counters["draw_calls"] = stats.drawCalls;
-  state.counters["vertices"] = stats.flushedVertices;
-  state.counters["texture_binds"] = stats.textureBinds;
-  state.counters["quads"] = stats.flushedVertices / 4;
-  state.counters["allocs_per_frame"] =
-      static_cast<double>(allocationsInFrames) / static_cast<double>(state.iterations());
+void DrawFrames(benchmark::State& state, gxtkGraphics* device, bool finish) {
+  RunFrames(
+      state, device, engine->trackerFont, [] { engine->OnRender(); }, finish);
 }
 
 void BM_DrawScreenBatch(benchmark::State& state) {
   BatchOnlyDevice device;
-  RunFrames(state, &device, false);
+  DrawFrames(state, &device, false);
 }
 BENCHMARK(BM_DrawScreenBatch)->Unit(benchmark::kMicrosecond);
 
@@ -91,7 +67,7 @@ void BM_DrawScreenGL(benchmark::State& state) {
     state.SkipWithError("no window (DISPLAY not set?)");
     return;
   }
-  RunFrames(state, realDevice, true);
+  DrawFrames(state, realDevice, true);
 }
 BENCHMARK(BM_DrawScreenGL)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()->UseRealTime();
 
@@ -100,18 +76,10 @@ BENCHMARK(BM_DrawScreenGL)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   BenchGame game;
-  std::unique_ptr<gxtkGraphics> device;
-  if (std::getenv("DISPLAY") && glfwInit()) {
-    game.OpenWindow(640, 475, 4);
-    game.SetSwapInterval(0);
-    device = std::make_unique<gxtkGraphics>(game.GetGLFWwindow());
-    realDevice = device.get();
-  } else {
-    // Without a window the pictures are still loaded (as pixel copies) for the batch run.
-    device = std::make_unique<gxtkGraphics>(static_cast<GLFWwindow*>(nullptr));
-  }
-  InstallGraphicsDevice(device.get());
-  SetCanvasSize(640, 475);
+  bool onWindow = false;
+  // Without a window the pictures are still loaded (as pixel copies) for the batch run.
+  std::unique_ptr<gxtkGraphics> device = OpenBenchRenderer(game, &onWindow);
+  if (onWindow) realDevice = device.get();
   {
     // No sound device: the waveforms stay unloaded, which the screen does not need.
     c_SoundEngine tracker;

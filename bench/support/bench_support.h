@@ -1,7 +1,14 @@
 // Pieces the benchmark programs share: a heap allocation counter, a host whose data folder is
-// the build's, and a renderer that batches without handing anything to OpenGL.
+// the build's, a renderer that batches without handing anything to OpenGL, and the frame loop of
+// the drawing benchmarks.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <memory>
+
+#include "graphics/font.h"
 #include "graphics/renderer.h"
 #include "host/game.h"
 
@@ -27,3 +34,15 @@ class BatchOnlyDevice : public gxtkGraphics {
  protected:
   void DrawBatch() override {}
 };
+
+// The renderer of a drawing benchmark: on a 640 x 475 window of `game` when DISPLAY is set and
+// a window opens (`*onWindow` true), otherwise one without GL that still loads pictures as pixel
+// copies for the batch-only runs. Installed as the drawing device, canvas 640 x 475.
+std::unique_ptr<gxtkGraphics> OpenBenchRenderer(BenchGame& game, bool* onWindow);
+
+// Draws one frame per benchmark iteration on `device` with `font` as the drawing font (`draw`
+// between BeginDrawing and EndDrawing; glFinish after each frame when `finish`), and reports
+// the last frame's draw calls, vertices, texture binds and quads, and the heap allocations per
+// frame.
+void RunFrames(benchmark::State& state, gxtkGraphics* device, const std::shared_ptr<c_Font>& font,
+               const std::function<void()>& draw, bool finish);

@@ -217,9 +217,6 @@ class ComposeJourney : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through ./test.sh (needs DISPLAY)";
     ASSERT_FALSE(scratch.Path().empty());
-    for (const char* name : {"data", "config", "cache"}) {
-      fs::create_directories(scratch.Path() + "/home/" + name);
-    }
     ASSERT_TRUE(reader.Ok());
   }
 
@@ -229,10 +226,7 @@ class ComposeJourney : public ::testing::Test {
     options.audioConfig =
         "[general]\ndrivers=wave\nfrequency=44100\nperiod_size=256\n[wave]\nfile=" + wav + "\n";
     options.appFolder = scratch.Path() + "/app";
-    // The choosers note recently used files; keep that out of the user's home.
-    options.env = {"XDG_DATA_HOME=" + scratch.Path() + "/home/data",
-                   "XDG_CONFIG_HOME=" + scratch.Path() + "/home/config",
-                   "XDG_CACHE_HOME=" + scratch.Path() + "/home/cache"};
+    options.env = DesktopFoldersIn(scratch.Path() + "/home");
     return options;
   }
 

@@ -50,13 +50,7 @@ class Compose : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through ./test.sh (needs DISPLAY)";
     ASSERT_FALSE(scratch.Path().empty());
-    // The choosers note recently used files; keep that out of the user's home.
-    for (const char* name : {"data", "config", "cache"}) {
-      fs::create_directories(scratch.Path() + "/home/" + name);
-    }
-    env = {"XDG_DATA_HOME=" + scratch.Path() + "/home/data",
-           "XDG_CONFIG_HOME=" + scratch.Path() + "/home/config",
-           "XDG_CACHE_HOME=" + scratch.Path() + "/home/cache"};
+    env = DesktopFoldersIn(scratch.Path() + "/home");
     ASSERT_TRUE(reader.Ok());
   }
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -42,6 +43,19 @@ std::string NullAudioConfig() {
 
 std::string WaveAudioConfig(const std::string& wavPath) {
   return "[general]\ndrivers=wave\n[wave]\nfile=" + wavPath + "\n";
+}
+
+std::vector<std::string> DesktopFoldersIn(const std::string& folder) {
+  std::vector<std::string> env;
+  for (const char* name : {"data", "config", "cache"}) {
+    const std::string path = folder + "/" + name;
+    std::error_code ignored;
+    fs::create_directories(path, ignored);
+    std::string variable = name;
+    for (char& c : variable) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    env.push_back("XDG_" + variable + "_HOME=" + path);
+  }
+  return env;
 }
 
 TrackerSession::TrackerSession(TrackerOptions options) : options(std::move(options)) {}

@@ -30,6 +30,9 @@ void PauseMs(int milliseconds);
 std::string NullAudioConfig();
 // An OpenAL Soft configuration that writes the mixed output to a WAV file in real time.
 std::string WaveAudioConfig(const std::string& wavPath);
+// Environment entries ("XDG_DATA_HOME=...", config, cache) that keep what the desktop's dialogs
+// note (recently used files, settings) in folders made below `folder`, out of the user's home.
+std::vector<std::string> DesktopFoldersIn(const std::string& folder);
 
 struct TrackerOptions {
   std::string binary;  // empty: VEXA_BINARY_DIR/vexa-tracker

@@ -125,10 +125,7 @@ TEST(RenderAgainstLiveTracker, TypedSongHasTheSameOnsetsAndPitchesLiveAndRendere
   const std::string capture = scratch.Path() + "/live.wav";
   vexa_test::TrackerOptions options;
   options.audioConfig = vexa_test::WaveAudioConfig(capture);
-  // The dialogs keep their state out of the user's home.
-  for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"}) {
-    options.env.push_back(std::string(name) + "=" + scratch.Path() + "/" + name);
-  }
+  options.env = vexa_test::DesktopFoldersIn(scratch.Path() + "/home");
   vexa_test::TrackerSession tracker(options);
   std::string error;
   ASSERT_TRUE(tracker.Start(&error)) << error;

@@ -31,11 +31,13 @@
 #include "host/input/key_codes.h"
 #include "tests/soak/soak.h"
 #include "tests/songfiles/song_folder.h"
+#include "tests/support/in_child.h"
 #include "tracker/song_text.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using vexa_test::InChild;
 
 // A saved song of four patterns whose cells, table and descriptions need one, two and three
 // bytes per character.
@@ -265,30 +267,6 @@ TEST(BrokenSongFiles, HugeCountsLoadWithinTheGrid) {
 }
 
 // ---- Saving where the song cannot go ----
-
-// Runs the steps in a child process and returns what the child reported through a pipe (or how
-// it ended). The child's own mounts and dropped privileges end with it.
-std::string InChild(const std::function<std::string()>& steps) {
-  int ends[2];
-  if (pipe(ends) != 0) return "no pipe";
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(ends[0]);
-    const std::string report = steps();
-    const ssize_t written = write(ends[1], report.data(), report.size());
-    _exit(written == static_cast<ssize_t>(report.size()) ? 0 : 1);
-  }
-  close(ends[1]);
-  std::string report;
-  char buffer[512];
-  ssize_t n;
-  while ((n = read(ends[0], buffer, sizeof buffer)) > 0) report.append(buffer, size_t(n));
-  close(ends[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (WIFSIGNALED(status)) return "child ended by signal " + std::to_string(WTERMSIG(status));
-  return report;
-}
 
 bool WriteText(const char* path, const std::string& text) {
   const int fd = open(path, O_WRONLY);

@@ -11,6 +11,7 @@
 
 #include "host/input/key_codes.h"
 #include "tests/songfiles/song_folder.h"
+#include "tests/support/in_child.h"
 
 namespace {
 
@@ -215,11 +216,7 @@ TEST(SongSaving, SavingOverASongReplacesItWhole) {
 // A write past the limit raises SIGXFSZ, which ends a process unless it ignores the signal. Returns
 // the status line the child ended with, or a note of how it ended when it did not end normally.
 std::string SaveInChild(SongFolder& s, rlim_t limit) {
-  int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) return "no pipe";
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(pipeEnds[0]);
+  return vexa_test::InChild([&] {
     signal(SIGXFSZ, SIG_DFL);
     const rlimit size{limit, limit};
     setrlimit(RLIMIT_FSIZE, &size);
@@ -230,20 +227,8 @@ std::string SaveInChild(SongFolder& s, rlim_t limit) {
     struct sigaction after {};
     sigaction(SIGXFSZ, nullptr, &after);
     if (after.sa_handler != SIG_DFL) status += " (SIGXFSZ left changed)";
-    const ssize_t written = write(pipeEnds[1], status.data(), status.size());
-    _exit(written == static_cast<ssize_t>(status.size()) ? 0 : 1);
-  }
-  close(pipeEnds[1]);
-  std::string status;
-  char buffer[256];
-  ssize_t n;
-  while ((n = read(pipeEnds[0], buffer, sizeof buffer)) > 0) status.append(buffer, size_t(n));
-  close(pipeEnds[0]);
-  int exit = 0;
-  waitpid(pid, &exit, 0);
-  if (WIFSIGNALED(exit)) return "child ended by signal " + std::to_string(WTERMSIG(exit));
-  if (!WIFEXITED(exit) || WEXITSTATUS(exit) != 0) return "child ended abnormally: " + status;
-  return status;
+    return status;
+  });
 }
 
 TEST(SongSaving, AFailedWriteKeepsTheOldSongAndTheProgramGoesOn) {
